@@ -1,0 +1,247 @@
+// The engine-neutral half of the browser host: every public operation, the bindings and the
+// installed scripts. A backend derives from it and supplies the *_impl operations.
+#ifndef WEBVIEW_DETAIL_ENGINE_BASE_HH
+#define WEBVIEW_DETAIL_ENGINE_BASE_HH
+
+#include "../errors.hh"
+#include "bindings.hh"
+#include "bridge_script.hh"
+#include "json.hh"
+#include "op_result.hh"
+#include "user_script.hh"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace webview {
+namespace detail {
+
+// Live engine-created main windows in this process; destroying the last one ends the loop.
+inline std::atomic<std::int32_t> window_count{0};
+
+class engine_base {
+public:
+  explicit engine_base(bool owns_window) : owns_window_(owns_window) {}
+  engine_base(const engine_base &) = delete;
+  engine_base &operator=(const engine_base &) = delete;
+  // Members go in reverse declaration order: the installed scripts, then the bindings.
+  virtual ~engine_base() = default;
+
+  op_status navigate(const std::string &url) {
+    return navigate_impl(url.empty() ? "about:blank" : url);
+  }
+  op_status set_html(const std::string &html) { return set_html_impl(html); }
+  op_status init(const std::string &js) {
+    add_user_script(js);
+    return {};
+  }
+  op_status eval(const std::string &js) { return eval_impl(js); }
+  op_status set_title(const std::string &title) { return set_title_impl(title); }
+  op_status set_size(int width, int height, size_hint hint) {
+    auto status = set_size_impl(width, height, hint);
+    // Even a failed explicit size suppresses the default one.
+    size_set_ = true;
+    return status;
+  }
+  op_status run() { return run_impl(); }
+  op_status terminate() { return terminate_impl(); }
+  // May be called from any thread; `f` runs later on the UI thread, never inside this call.
+  op_status dispatch(std::function<void()> f) { return dispatch_impl(std::move(f)); }
+  op_result<void *> get_window() { return window_impl(); }
+  op_result<void *> get_widget() { return widget_impl(); }
+  op_result<void *> get_browser_controller() { return browser_controller_impl(); }
+
+  op_status bind(const std::string &name, binding_callback fn, void *arg) {
+    if (bindings_.count(name) > 0) {
+      return op_status::failure(error_duplicate);
+    }
+    bindings_.emplace(name, binding_context{std::move(fn), arg});
+    replace_bind_script();
+    // Gives the already loaded document the function at once.
+    eval(make_on_bind_script(name));
+    return {};
+  }
+
+  op_status bind(const std::string &name, sync_binding fn) {
+    auto wrapper = [this, fn = std::move(fn)](const std::string &id, const std::string &req,
+                                              void * /*arg*/) { resolve(id, 0, fn(req)); };
+    return bind(name, binding_callback(wrapper), nullptr);
+  }
+
+  op_status unbind(const std::string &name) {
+    auto found = bindings_.find(name);
+    if (found == bindings_.end()) {
+      return op_status::failure(error_not_found);
+    }
+    bindings_.erase(found);
+    replace_bind_script();
+    eval(make_on_unbind_script(name));
+    return {};
+  }
+
+  // May be called from any thread: it only builds text and dispatches the reply.
+  op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
+    auto result_part = result.empty() ? std::string("undefined") : escape_json(result);
+    return dispatch([id, status, this, result_part] {
+      eval(make_reply_script(id, status, result_part));
+    });
+  }
+
+  std::string create_init_script(const std::string &post_fn) {
+    return make_bridge_script(post_fn);
+  }
+
+  std::string create_bind_script() {
+    std::vector<std::string> names;
+    names.reserve(bindings_.size());
+    for (const auto &entry : bindings_) {
+      names.push_back(entry.first);
+    }
+    return make_bind_script(names);
+  }
+
+  void add_init_script(const std::string &post_fn) {
+    add_user_script(create_init_script(post_fn));
+    init_script_added_ = true;
+  }
+
+  // Queues the 640 x 480 default size for an owned window unless a size is applied first.
+  void dispatch_size_default() {
+    if (!owns_window_ || !init_script_added_) {
+      return;
+    }
+    dispatch([this] {
+      if (!size_set_) {
+        set_size(640, 480, hint_none);
+      }
+      size_set_ = true;
+    });
+  }
+
+  void set_default_size_guard(bool guarded) { size_set_ = guarded; }
+
+  // Runs everything dispatched so far; used before the dispatch target goes away.
+  void deplete_run_loop_event_queue() {
+    auto done = std::make_shared<bool>(false);
+    if (!dispatch([done] { *done = true; }).ok()) {
+      return; // nothing will run the marker, so there is nothing to wait for
+    }
+    run_event_loop_while([done] { return !*done; });
+  }
+
+protected:
+  virtual op_status navigate_impl(const std::string &url) = 0;
+  virtual op_result<void *> window_impl() = 0;
+  virtual op_result<void *> widget_impl() = 0;
+  virtual op_result<void *> browser_controller_impl() = 0;
+  virtual op_status run_impl() = 0;
+  virtual op_status terminate_impl() = 0;
+  virtual op_status dispatch_impl(std::function<void()> f) = 0;
+  virtual op_status set_title_impl(const std::string &title) = 0;
+  virtual op_status set_size_impl(int width, int height, size_hint hint) = 0;
+  virtual op_status set_html_impl(const std::string &html) = 0;
+  virtual op_status eval_impl(const std::string &js) = 0;
+
+  virtual user_script *add_user_script(const std::string &js) {
+    user_scripts_.push_back(add_user_script_impl(js));
+    return &user_scripts_.back();
+  }
+
+  virtual user_script add_user_script_impl(const std::string &js) = 0;
+  virtual void remove_all_user_scripts_impl(const std::list<user_script> &scripts) = 0;
+  virtual bool are_user_scripts_equal_impl(const user_script &first,
+                                           const user_script &second) = 0;
+
+  // Reinstalls every script in its order; only entries equal to `old_script` get `new_code`.
+  virtual user_script *replace_user_script(const user_script &old_script,
+                                           const std::string &new_code) {
+    remove_all_user_scripts_impl(user_scripts_);
+    // Matches are decided before any entry changes: old_script may itself be one of the entries.
+    std::vector<bool> matches;
+    matches.reserve(user_scripts_.size());
+    for (const auto &entry : user_scripts_) {
+      matches.push_back(are_user_scripts_equal_impl(entry, old_script));
+    }
+    user_script *replaced = nullptr;
+    auto match = matches.begin();
+    for (auto &entry : user_scripts_) {
+      const bool matched = *match++;
+      entry = add_user_script_impl(matched ? new_code : entry.get_code());
+      if (matched) {
+        replaced = &entry;
+      }
+    }
+    return replaced;
+  }
+
+  // A page posted `msg`; the call runs later from the loop, never inside this function.
+  virtual void on_message(const std::string &msg) {
+    auto id = parse_json_value(msg, "id", 0);
+    auto method = parse_json_value(msg, "method", 0);
+    auto params = parse_json_value(msg, "params", 0);
+    auto found = bindings_.find(method);
+    if (found == bindings_.end()) {
+      return;
+    }
+    binding_context context = found->second;
+    dispatch([context = std::move(context), id = std::move(id), params = std::move(params)] {
+      if (!context.callback) {
+        return;
+      }
+      try {
+        context.callback(id, params, context.arg);
+      } catch (...) {
+        // A throwing handler leaves its call unanswered rather than unwinding through the
+        // platform's message dispatch.
+      }
+    });
+  }
+
+  virtual void on_window_created() { ++window_count; }
+
+  virtual void on_window_destroyed(bool skip_termination = false) {
+    if (window_count.load() != 0) {
+      if (--window_count != 0) {
+        return;
+      }
+    }
+    if (!skip_termination) {
+      terminate_impl();
+    }
+  }
+
+  virtual void run_event_loop_while(std::function<bool()> fn) = 0;
+
+  bool owns_window() const noexcept { return owns_window_; }
+  bool init_script_added() const noexcept { return init_script_added_; }
+  bool size_set() const noexcept { return size_set_; }
+  const std::list<user_script> &user_scripts() const noexcept { return user_scripts_; }
+
+private:
+  void replace_bind_script() {
+    if (bind_script_) {
+      bind_script_ = replace_user_script(*bind_script_, create_bind_script());
+    } else {
+      bind_script_ = add_user_script(create_bind_script());
+    }
+  }
+
+  std::map<std::string, binding_context> bindings_;
+  user_script *bind_script_ = nullptr;
+  std::list<user_script> user_scripts_;
+  bool init_script_added_ = false;
+  bool size_set_ = false;
+  bool owns_window_;
+};
+
+} // namespace detail
+} // namespace webview
+
+#endif
