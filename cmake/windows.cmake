@@ -1,0 +1,42 @@
+# Windows build (mingw-w64): everything that targets Windows, linked statically so that the
+# programs need nothing but system DLLs. Tests run under Wine, one ctest test per executable.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_RUN} ${CMAKE_BINARY_DIR})
+
+# GoogleTest from Debian's source package, built with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+# One prefix, one display and one wineserver for the whole run.
+add_test(NAME wine_start COMMAND ${WINE_RUN} ${CMAKE_BINARY_DIR} --start)
+add_test(NAME wine_stop COMMAND ${WINE_RUN} ${CMAKE_BINARY_DIR} --stop)
+set_tests_properties(wine_start PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine_stop PROPERTIES FIXTURES_CLEANUP wine)
+
+function(add_wine_test name)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+endfunction()
+
+add_executable(core_tests_windows
+    tests/core/text_json_test.cc
+    tests/core/engine_test.cc
+    tests/core/flat_api_test.cc
+    tests/core/c_header_test.c
+    tests/core/c_header_test_main.cc)
+target_link_libraries(core_tests_windows PRIVATE webview_core gtest gtest_main)
+add_wine_test(core_tests_windows)
+
+# The WebView2 declarations against the published slot order and interface ids.
+add_executable(webview2_interfaces_test tests/windows/webview2_interfaces_test.cc)
+target_link_libraries(webview2_interfaces_test PRIVATE webview_core gtest gtest_main ole32)
+add_wine_test(webview2_interfaces_test)
+
+# Test double of the WebView2 Runtime (never part of the shipped program).
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/webview2_double/CMakeLists.txt)
+  add_subdirectory(tests/webview2_double)
+endif()

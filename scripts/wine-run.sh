@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine, in the build tree's own prefix, on a virtual display.
+#   wine-run.sh BUILD_DIR --start        create the prefix, start Xvfb and a persistent wineserver
+#   wine-run.sh BUILD_DIR --stop         stop both
+#   wine-run.sh BUILD_DIR --env          print the environment for running Wine by hand
+#   wine-run.sh BUILD_DIR PROGRAM ARGS   run PROGRAM (starting what is missing first)
+set -euo pipefail
+build=$(mkdir -p "$1" && cd "$1" && pwd)
+shift
+state="$build/wine-state"
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko: nothing may be downloaded, and the tests need neither.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mscoree,mshtml="
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+display_alive() {
+  [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
+}
+
+start() {
+  mkdir -p "$state"
+  exec 9>"$state/lock"
+  flock 9
+  if ! display_alive; then
+    local n
+    for n in $(seq 91 199); do
+      [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
+    done
+    setsid Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 9>&- &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+    echo ":$n" >"$state/display"
+  fi
+  export DISPLAY="$(cat "$state/display")"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$wine" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || true
+    "$wineserver" -w 9>&-
+  fi
+  # A persistent server saves the start-up cost of every later program.
+  # Daemons must not hold the caller's output pipes or the lock.
+  "$wineserver" -p </dev/null >/dev/null 2>&1 9>&- || true
+  flock -u 9
+  exec 9>&-
+}
+
+stop() {
+  "$wineserver" -k 2>/dev/null || true
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid" "$state/display"
+  fi
+}
+
+case "${1:-}" in
+  --start) start ;;
+  --stop) stop ;;
+  --env)
+    start >/dev/null
+    echo "export WINEPREFIX='$WINEPREFIX' WINEDEBUG='$WINEDEBUG' WINEDLLOVERRIDES='$WINEDLLOVERRIDES' DISPLAY='$(cat "$state/display")' WINE='$wine'"
+    ;;
+  "") echo "usage: wine-run.sh BUILD_DIR --start|--stop|--env|PROGRAM [ARGS...]" >&2; exit 2 ;;
+  *)
+    start
+    # Wine's own helper processes outlive the program and would inherit its output; a file
+    # keeps them off the caller's pipe.
+    log=$(mktemp "$state/run.XXXXXX")
+    rc=0
+    "$wine" "$@" </dev/null >"$log" 2>&1 || rc=$?
+    cat "$log"
+    rm -f "$log"
+    exit "$rc"
+    ;;
+esac
