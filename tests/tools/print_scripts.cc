@@ -2,6 +2,7 @@
 //   print_scripts bridge                      the bridge script with the browser's post function
 //   print_scripts bind NAME...                the bind script after binding NAMEs in that order
 //   print_scripts reply ID STATUS RESULT      the reply script for one call
+//   print_scripts unbind NAME                 the script that removes NAME from a loaded page
 #include "../support/test_engine.hh"
 
 #include <cstdlib>
@@ -24,6 +25,13 @@ int main(int argc, char **argv) {
     std::cout << engine.create_bind_script();
     return 0;
   }
+  if (command == "unbind" && argc == 3) {
+    engine.bind(argv[2], [](std::string) { return std::string(); });
+    engine.evaluated.clear();
+    engine.unbind(argv[2]);
+    std::cout << engine.evaluated.at(0);
+    return 0;
+  }
   if (command == "reply" && argc == 5) {
     engine.evaluated.clear();
     engine.resolve(argv[2], static_cast<std::int32_t>(std::strtol(argv[3], nullptr, 10)), argv[4]);
@@ -31,6 +39,6 @@ int main(int argc, char **argv) {
     std::cout << engine.evaluated.at(0);
     return 0;
   }
-  std::cerr << "usage: print_scripts bridge | bind NAME... | reply ID STATUS RESULT\n";
+  std::cerr << "usage: print_scripts bridge | bind NAME... | unbind NAME | reply ID STATUS RESULT\n";
   return 2;
 }
