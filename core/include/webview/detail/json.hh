@@ -10,44 +10,59 @@
 namespace webview {
 namespace detail {
 
+// Number of bytes `c` takes inside a JSON string literal written by escape_json.
+inline std::size_t escaped_size(unsigned char c) noexcept {
+  switch (c) {
+  case '"': case '\\': case '\b': case '\t': case '\n': case '\f': case '\r':
+    return 2;
+  default:
+    return c < 0x20 ? 6 : 1;
+  }
+}
+
 // Quoted JSON string literal of a byte string. Bytes from 0x7F up pass through untouched, so
-// UTF-8 stays UTF-8; control bytes get the short escapes or \u00xx.
+// UTF-8 stays UTF-8; control bytes get the short escapes or \u00xx. Sized exactly, then written
+// in one pass that copies runs of plain bytes whole.
 inline std::string escape_json(const std::string &s) {
   static const char hex[] = "0123456789abcdef";
   std::size_t required_length = 2;
   for (unsigned char c : s) {
+    required_length += escaped_size(c);
+  }
+  std::string result(required_length, '\0');
+  char *out = &result[0];
+  *out++ = '"';
+  const char *run = s.data();
+  const char *const end = s.data() + s.size();
+  for (const char *p = run; p != end; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (c >= 0x20 && c != '"' && c != '\\') {
+      continue;
+    }
+    std::memcpy(out, run, static_cast<std::size_t>(p - run));
+    out += p - run;
+    run = p + 1;
+    *out++ = '\\';
     switch (c) {
-    case '"': case '\\': case '\b': case '\t': case '\n': case '\f': case '\r':
-      required_length += 2;
-      break;
+    case '"': *out++ = '"'; break;
+    case '\\': *out++ = '\\'; break;
+    case '\b': *out++ = 'b'; break;
+    case '\t': *out++ = 't'; break;
+    case '\n': *out++ = 'n'; break;
+    case '\f': *out++ = 'f'; break;
+    case '\r': *out++ = 'r'; break;
     default:
-      required_length += c < 0x20 ? 6 : 1;
+      *out++ = 'u';
+      *out++ = '0';
+      *out++ = '0';
+      *out++ = hex[c >> 4];
+      *out++ = hex[c & 0xF];
     }
   }
-  std::string result;
-  result.reserve(required_length);
-  result += '"';
-  for (unsigned char c : s) {
-    switch (c) {
-    case '"': result += "\\\""; break;
-    case '\\': result += "\\\\"; break;
-    case '\b': result += "\\b"; break;
-    case '\t': result += "\\t"; break;
-    case '\n': result += "\\n"; break;
-    case '\f': result += "\\f"; break;
-    case '\r': result += "\\r"; break;
-    default:
-      if (c < 0x20) {
-        result += "\\u00";
-        result += hex[c >> 4];
-        result += hex[c & 0xF];
-      } else {
-        result += static_cast<char>(c);
-      }
-    }
-  }
-  result += '"';
-  if (required_length != result.size()) {
+  std::memcpy(out, run, static_cast<std::size_t>(end - run));
+  out += end - run;
+  *out++ = '"';
+  if (static_cast<std::size_t>(out - result.data()) != result.size()) {
     // Both passes must agree; a mismatch is a bug in this function, never bad input.
     throw std::logic_error("required_length == result.size()");
   }
