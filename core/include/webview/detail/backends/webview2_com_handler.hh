@@ -1,0 +1,231 @@
+// The COM objects through which WebView2 reports back to the engine: one object for environment
+// and controller creation, web messages and permission requests, and one per script addition.
+#ifndef WEBVIEW_DETAIL_BACKENDS_WEBVIEW2_COM_HANDLER_HH
+#define WEBVIEW_DETAIL_BACKENDS_WEBVIEW2_COM_HANDLER_HH
+
+#include "../utf.hh"
+#include "webview2_interfaces.hh"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+
+namespace webview {
+namespace detail {
+
+// HRESULT_FROM_WIN32(ERROR_INVALID_STATE): the user data folder is in use with other options.
+constexpr HRESULT webview2_folder_in_use = static_cast<HRESULT>(0x8007139F);
+
+class webview2_com_handler
+    : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+      public ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
+      public ICoreWebView2WebMessageReceivedEventHandler,
+      public ICoreWebView2PermissionRequestedEventHandler {
+public:
+  using message_callback = std::function<void(const std::string &)>;
+  using controller_callback = std::function<void(ICoreWebView2Controller *, ICoreWebView2 *)>;
+  using attempt_callable = std::function<HRESULT()>;
+
+  // Starts with one reference, owned by the creator.
+  webview2_com_handler(HWND parent_window, message_callback on_message,
+                       controller_callback on_controller)
+      : parent_window_(parent_window), on_message_(std::move(on_message)),
+        on_controller_(std::move(on_controller)) {}
+  webview2_com_handler(const webview2_com_handler &) = delete;
+  webview2_com_handler &operator=(const webview2_com_handler &) = delete;
+
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++ref_count_; }
+
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG remaining = --ref_count_;
+    if (remaining == 0) {
+      delete this;
+    }
+    return remaining;
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+    if (object == nullptr) {
+      return E_POINTER;
+    }
+    void *found = nullptr;
+    if (IsEqualIID(iid, IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler)) {
+      found = static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this);
+    } else if (IsEqualIID(iid, IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler)) {
+      found = static_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *>(this);
+    } else if (IsEqualIID(iid, IID_ICoreWebView2WebMessageReceivedEventHandler)) {
+      found = static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this);
+    } else if (IsEqualIID(iid, IID_ICoreWebView2PermissionRequestedEventHandler)) {
+      found = static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this);
+    }
+    *object = found;
+    if (found == nullptr) {
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+
+  // Environment created: ask it for a controller in the parent window.
+  HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Environment *env) override {
+    if (SUCCEEDED(result) && env != nullptr &&
+        SUCCEEDED(env->CreateCoreWebView2Controller(
+            parent_window_,
+            static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
+      return S_OK;
+    }
+    try_create_environment();
+    return S_OK;
+  }
+
+  virtual ~webview2_com_handler() = default;
+
+  // Controller created: connect messages and permissions, then hand both objects over.
+  HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Controller *controller) override {
+    if (SUCCEEDED(result)) {
+      ICoreWebView2 *webview = nullptr;
+      EventRegistrationToken token{};
+      if (controller != nullptr) {
+        controller->get_CoreWebView2(&webview);
+      }
+      if (webview != nullptr) {
+        webview->add_WebMessageReceived(
+            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
+        webview->add_PermissionRequested(
+            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
+      }
+      if (on_controller_) {
+        on_controller_(controller, webview);
+      }
+      if (webview != nullptr) {
+        webview->Release(); // the engine took its own reference
+      }
+      return S_OK;
+    }
+    // The parent window went away, or the folder is in use with other options: retrying cannot
+    // help, and the engine keeps waiting until the loop is asked to quit.
+    if (result == E_ABORT || result == webview2_folder_in_use) {
+      return S_OK;
+    }
+    try_create_environment();
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
+                                   ICoreWebView2WebMessageReceivedEventArgs *args) override {
+    if (args == nullptr) {
+      return S_OK;
+    }
+    LPWSTR message = nullptr;
+    const HRESULT result = args->TryGetWebMessageAsString(&message);
+    if (SUCCEEDED(result) && message != nullptr && on_message_) {
+      on_message_(utf16_to_utf8(message));
+    }
+    if (message != nullptr) {
+      CoTaskMemFree(message);
+    }
+    return S_OK;
+  }
+
+  // Only reading the clipboard is granted; every other request keeps the browser's default.
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
+                                   ICoreWebView2PermissionRequestedEventArgs *args) override {
+    COREWEBVIEW2_PERMISSION_KIND kind{};
+    if (args != nullptr && SUCCEEDED(args->get_PermissionKind(&kind)) &&
+        kind == COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ) {
+      args->put_State(COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    }
+    return S_OK;
+  }
+
+  void set_attempt_fn(attempt_callable attempt) { attempt_ = std::move(attempt); }
+
+  // Called by the owner before it goes away: the browser may still hold this object and call
+  // it later, and must then reach nothing of the owner's.
+  void disconnect() {
+    on_message_ = nullptr;
+    on_controller_ = nullptr;
+    attempt_ = nullptr;
+  }
+
+  // Runs creation attempts until one starts; all retries share one budget of attempts.
+  void try_create_environment() {
+    if (!attempt_) {
+      return; // disconnected
+    }
+    while (attempts_made_ < max_attempts_) {
+      ++attempts_made_;
+      const HRESULT result = attempt_();
+      if (SUCCEEDED(result) || result == webview2_folder_in_use) {
+        return;
+      }
+      Sleep(attempt_interval_ms_);
+    }
+    if (on_controller_) {
+      on_controller_(nullptr, nullptr);
+    }
+  }
+
+private:
+  HWND parent_window_;
+  message_callback on_message_;
+  controller_callback on_controller_;
+  std::atomic<ULONG> ref_count_{1};
+  attempt_callable attempt_;
+  std::uint32_t max_attempts_ = 60;
+  std::uint32_t attempt_interval_ms_ = 200;
+  std::uint32_t attempts_made_ = 0;
+};
+
+// Reports the outcome of one AddScriptToExecuteOnDocumentCreated call.
+class webview2_user_script_added_handler
+    : public ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler {
+public:
+  using completion = std::function<void(HRESULT, LPCWSTR)>;
+
+  explicit webview2_user_script_added_handler(completion done) : done_(std::move(done)) {}
+  webview2_user_script_added_handler(const webview2_user_script_added_handler &) = delete;
+  webview2_user_script_added_handler &
+  operator=(const webview2_user_script_added_handler &) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override {
+    if (object == nullptr) {
+      return E_POINTER;
+    }
+    if (!IsEqualIID(iid, IID_ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler)) {
+      *object = nullptr;
+      return E_NOINTERFACE;
+    }
+    *object = static_cast<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler *>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++ref_count_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG remaining = --ref_count_;
+    if (remaining == 0) {
+      delete this;
+    }
+    return remaining;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, LPCWSTR id) override {
+    if (done_) {
+      done_(result, id);
+    }
+    return S_OK;
+  }
+  virtual ~webview2_user_script_added_handler() = default;
+
+private:
+  completion done_;
+  std::atomic<ULONG> ref_count_{1};
+};
+
+} // namespace detail
+} // namespace webview
+
+#endif

@@ -1,0 +1,665 @@
+// The Windows backend: a Win32 window hosting the WebView2 browser control.
+#ifndef WEBVIEW_DETAIL_BACKENDS_WIN32_EDGE_ENGINE_HH
+#define WEBVIEW_DETAIL_BACKENDS_WIN32_EDGE_ENGINE_HH
+
+#include "../../exception.hh"
+#include "../engine_base.hh"
+#include "../utf.hh"
+#include "webview2_com_handler.hh"
+#include "webview2_interfaces.hh"
+#include "webview2_runtime.hh"
+#include "win32_dpi.hh"
+#include "win32_theme.hh"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <atomic>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace webview {
+namespace detail {
+
+// The WebView2 half of an installed user script: the browser's id and the UTF-16 code.
+class user_script::impl {
+public:
+  impl(std::wstring id, std::wstring code) : id(std::move(id)), code(std::move(code)) {}
+  std::wstring id; // empty when the browser did not take the script
+  std::wstring code;
+};
+
+class win32_edge_engine : public engine_base {
+public:
+  // With a null `window` the engine creates and owns its main window; otherwise `window` is the
+  // host's window handle, or the address of a variable holding it. Throws webview::exception.
+  win32_edge_engine(bool debug, void *window) : engine_base(window == nullptr) {
+    loader_module = LoadLibraryW(webview2_loader_library);
+    try {
+      construct(debug, window);
+    } catch (...) {
+      tear_down_after_failed_construction();
+      throw;
+    }
+  }
+
+  win32_edge_engine(const win32_edge_engine &) = delete;
+  win32_edge_engine &operator=(const win32_edge_engine &) = delete;
+
+  ~win32_edge_engine() override {
+    release_browser();
+    detach_windows();
+    destroy_widget_and_main_window();
+    if (owns_window()) {
+      deplete_run_loop_event_queue();
+    }
+    destroy_message_window();
+    free_loader_and_com();
+  }
+
+protected:
+  // Part of the engine's browser calls -------------------------------------------------------
+  op_status navigate_impl(const std::string &url) override {
+    if (browser != nullptr) {
+      browser->Navigate(utf8_to_utf16(url).c_str());
+    }
+    return {};
+  }
+
+  op_status set_html_impl(const std::string &html) override {
+    if (browser != nullptr) {
+      browser->NavigateToString(utf8_to_utf16(html).c_str());
+    }
+    return {};
+  }
+
+  op_status eval_impl(const std::string &js) override {
+    if (browser != nullptr) {
+      browser->ExecuteScript(utf8_to_utf16(js).c_str(), nullptr);
+    }
+    return {};
+  }
+
+  user_script add_user_script_impl(const std::string &js) override {
+    std::wstring code = utf8_to_utf16(js);
+    auto id = std::make_shared<std::wstring>();
+    auto done = std::make_shared<bool>(false);
+    auto *handler = new webview2_user_script_added_handler([id, done](HRESULT result, LPCWSTR new_id) {
+      if (SUCCEEDED(result) && new_id != nullptr) {
+        *id = new_id;
+      }
+      *done = true;
+    });
+    if (browser != nullptr &&
+        SUCCEEDED(browser->AddScriptToExecuteOnDocumentCreated(code.c_str(), handler))) {
+      // The default size must not apply while the loop runs here; it is queued again below.
+      set_default_size_guard(true);
+      run_event_loop_while([done] { return !*done; });
+      if (!window_shown) {
+        set_default_size_guard(false);
+        dispatch_size_default();
+      }
+    }
+    handler->Release();
+    return user_script(js, user_script::impl_ptr(new user_script::impl(*id, std::move(code)),
+                                                 [](user_script::impl *p) { delete p; }));
+  }
+
+  void remove_all_user_scripts_impl(const std::list<user_script> &scripts) override {
+    if (browser == nullptr) {
+      return;
+    }
+    for (const auto &script : scripts) {
+      browser->RemoveScriptToExecuteOnDocumentCreated(script.get_impl()->id.c_str());
+    }
+  }
+
+  bool are_user_scripts_equal_impl(const user_script &first, const user_script &second) override {
+    return first.get_impl()->id == second.get_impl()->id;
+  }
+
+  // Windows and loop -------------------------------------------------------------------------
+  op_result<void *> window_impl() override { return handle_or_error(main_window); }
+  op_result<void *> widget_impl() override { return handle_or_error(widget_window); }
+  op_result<void *> browser_controller_impl() override { return handle_or_error(controller); }
+
+  op_status run_impl() override {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    return {};
+  }
+
+  op_status terminate_impl() override {
+    PostQuitMessage(0);
+    return {};
+  }
+
+  op_status dispatch_impl(std::function<void()> f) override {
+    auto task = std::make_unique<std::function<void()>>(std::move(f));
+    if (message_window == nullptr ||
+        !PostMessageW(message_window, WM_APP, 0, reinterpret_cast<LPARAM>(task.get()))) {
+      // Nothing will ever run the copy: free it and say so.
+      return op_status::failure(error_invalid_state, "Cannot post to the message window");
+    }
+    task.release(); // the message window procedure owns it now
+    return {};
+  }
+
+  op_status set_title_impl(const std::string &title) override {
+    SetWindowTextW(main_window, utf8_to_utf16(title).c_str());
+    return {};
+  }
+
+  op_status set_size_impl(int width, int height, size_hint hint) override {
+    constexpr LONG_PTR resizable = WS_THICKFRAME | WS_MAXIMIZEBOX;
+    const LONG_PTR style = GetWindowLongA(main_window, GWL_STYLE);
+    bool resize = true;
+    if (hint == hint_fixed) {
+      SetWindowLongA(main_window, GWL_STYLE, static_cast<LONG>(style & ~resizable));
+    } else {
+      SetWindowLongA(main_window, GWL_STYLE, static_cast<LONG>(style | resizable));
+      if (hint == hint_max) {
+        max_size = {width, height};
+        resize = false;
+      } else if (hint == hint_min) {
+        min_size = {width, height};
+        resize = false;
+      }
+    }
+    if (resize) {
+      dpi = get_window_dpi(main_window);
+      const auto size = window_size_for_client(main_window, width * dpi / 96, height * dpi / 96, dpi);
+      SetWindowPos(main_window, nullptr, 0, 0, size.first, size.second,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    if (owns_window() && !window_shown) {
+      ShowWindow(main_window, SW_SHOW);
+      UpdateWindow(main_window);
+      SetFocus(main_window);
+      window_shown = true;
+    }
+    return {};
+  }
+
+  void run_event_loop_while(std::function<bool()> fn) override {
+    MSG msg;
+    while (fn()) {
+      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+        return; // a WM_QUIT taken here is not posted again
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+
+private:
+  static constexpr const char *post_function =
+      "function(message) {\n  return window.chrome.webview.postMessage(message);\n}";
+
+  template <typename T> static op_result<void *> handle_or_error(T *handle) {
+    if (handle == nullptr) {
+      return op_result<void *>::failure(error_invalid_state);
+    }
+    return static_cast<void *>(handle);
+  }
+
+  // Construction, in order ------------------------------------------------------------------
+  void construct(bool debug, void *window) {
+    if (!is_runtime_available(loader_module)) {
+      throw exception{error_missing_dependency, "WebView2 is unavailable"};
+    }
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (owns_window()) {
+      initialize_com();
+      enable_dpi_awareness();
+      create_main_window(instance);
+    } else {
+      // IsWindow tells a handle from the address of a variable holding one.
+      main_window = IsWindow(static_cast<HWND>(window)) ? static_cast<HWND>(window)
+                                                        : *static_cast<HWND *>(window);
+      dpi = get_window_dpi(main_window);
+    }
+    create_widget_window(instance);
+    create_message_window(instance);
+    auto status = embed(widget_window, debug,
+                        [this](const std::string &message) { on_message(message); });
+    if (!status.ok()) {
+      throw exception{status.error().code, status.error().message};
+    }
+    dispatch_size_default();
+  }
+
+  void initialize_com() {
+    const HRESULT result = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (result == RPC_E_CHANGED_MODE) {
+      throw exception{error_invalid_state,
+                      "CoInitializeEx already called with a different concurrency model"};
+    }
+    if (result != S_OK && result != S_FALSE) {
+      throw exception{error_unspecified, "Unexpected result from CoInitializeEx"};
+    }
+    com_initialized = true;
+  }
+
+  void create_main_window(HINSTANCE instance) {
+    const auto icon = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(32512), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                   GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(WNDCLASSEXW);
+    wc.lpfnWndProc = main_window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.lpszClassName = L"webview";
+    RegisterClassExW(&wc); // an earlier engine's class is reused
+    CreateWindowExW(0, L"webview", L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                    nullptr, nullptr, instance, this);
+    if (main_window == nullptr) {
+      throw exception{error_invalid_state, "Window is null"};
+    }
+    on_window_created();
+    dpi = get_window_dpi(main_window);
+  }
+
+  void create_widget_window(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(WNDCLASSEXW);
+    wc.lpfnWndProc = widget_window_proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"webview_widget";
+    RegisterClassExW(&wc);
+    CreateWindowExW(WS_EX_CONTROLPARENT, L"webview_widget", nullptr, WS_CHILD, 0, 0, 0, 0,
+                    main_window, nullptr, instance, this);
+    if (widget_window == nullptr) {
+      throw exception{error_invalid_state, "Widget window is null"};
+    }
+  }
+
+  void create_message_window(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(WNDCLASSEXW);
+    wc.lpfnWndProc = message_window_proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"webview_message";
+    RegisterClassExW(&wc);
+    CreateWindowExW(0, L"webview_message", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                    this);
+    if (message_window == nullptr) {
+      throw exception{error_invalid_state, "Message window is null"};
+    }
+  }
+
+  // Embedding --------------------------------------------------------------------------------
+  op_status embed(HWND widget, bool debug, webview2_com_handler::message_callback on_web_message) {
+    // Shared with the callback, which the browser may still call after this function returned.
+    auto not_ready = std::make_shared<std::atomic_flag>();
+    not_ready->test_and_set();
+
+    std::wstring user_data_folder;
+    if (!make_user_data_folder(user_data_folder)) {
+      return op_status::failure(error_unspecified, "SHGetFolderPathW failed");
+    }
+    com_handler = new webview2_com_handler(
+        widget, std::move(on_web_message),
+        [this, not_ready](ICoreWebView2Controller *new_controller, ICoreWebView2 *new_browser) {
+          if (new_controller != nullptr && new_browser != nullptr) {
+            new_controller->AddRef();
+            new_browser->AddRef();
+            controller = new_controller;
+            browser = new_browser;
+          }
+          not_ready->clear();
+        });
+    const HMODULE loader = loader_module;
+    auto *handler = com_handler;
+    com_handler->set_attempt_fn([loader, user_data_folder, handler] {
+      return create_browser_environment(loader, user_data_folder, handler);
+    });
+    com_handler->try_create_environment();
+
+    MSG msg;
+    while (not_ready->test_and_set()) {
+      const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+      if (got < 0) {
+        break;
+      }
+      if (msg.message == WM_QUIT) {
+        return op_status::failure(error_canceled);
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (controller == nullptr || browser == nullptr) {
+      return op_status::failure(error_invalid_state);
+    }
+    if (auto status = apply_settings(debug); !status.ok()) {
+      return status;
+    }
+    add_init_script(post_function);
+    RECT bounds;
+    if (widget_window != nullptr && controller != nullptr && GetClientRect(widget_window, &bounds)) {
+      controller->put_Bounds(bounds);
+    }
+    controller->put_IsVisible(TRUE);
+    ShowWindow(widget, SW_SHOW);
+    UpdateWindow(widget);
+    if (owns_window()) {
+      controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
+    }
+    return {};
+  }
+
+  // The browser profile lives in the roaming application-data folder, named after the program.
+  static bool make_user_data_folder(std::wstring &folder) {
+    wchar_t exe_path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe_path, MAX_PATH);
+    const wchar_t *exe_name = PathFindFileNameW(exe_path);
+    wchar_t app_data[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data))) {
+      return false;
+    }
+    wchar_t combined[MAX_PATH] = {};
+    PathCombineW(combined, app_data, exe_name);
+    folder = combined;
+    return true;
+  }
+
+  // Settings calls must answer exactly S_OK.
+  op_status apply_settings(bool debug) {
+    ICoreWebView2Settings *settings = nullptr;
+    if (browser->get_Settings(&settings) != S_OK || settings == nullptr) {
+      if (settings != nullptr) {
+        settings->Release();
+      }
+      return op_status::failure(error_unspecified, "get_Settings failed");
+    }
+    op_status status;
+    if (settings->put_AreDevToolsEnabled(debug ? TRUE : FALSE) != S_OK) {
+      status = op_status::failure(error_unspecified, "put_AreDevToolsEnabled failed");
+    } else if (settings->put_IsStatusBarEnabled(FALSE) != S_OK) {
+      status = op_status::failure(error_unspecified, "put_IsStatusBarEnabled failed");
+    }
+    settings->Release();
+    return status;
+  }
+
+  void resize_browser() {
+    RECT bounds;
+    if (widget_window != nullptr && controller != nullptr && GetClientRect(widget_window, &bounds)) {
+      controller->put_Bounds(bounds);
+    }
+  }
+
+  void focus_browser() {
+    if (controller != nullptr) {
+      controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
+    }
+  }
+
+  // Window procedures ------------------------------------------------------------------------
+  static win32_edge_engine *engine_of(HWND hwnd) {
+    return reinterpret_cast<win32_edge_engine *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+
+  static win32_edge_engine *attach(HWND hwnd, LPARAM lp) {
+    auto *engine = static_cast<win32_edge_engine *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(engine));
+    return engine;
+  }
+
+  static LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+      if (msg == WM_NCCREATE) {
+        auto *engine = attach(hwnd, lp);
+        engine->main_window = hwnd;
+        enable_non_client_dpi_scaling_if_needed(hwnd);
+        apply_window_theme(hwnd);
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      }
+      auto *engine = engine_of(hwnd);
+      if (engine == nullptr) {
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      }
+      return engine->on_main_window_message(hwnd, msg, wp, lp);
+    } catch (...) {
+      return 0; // nothing may unwind through the system's message dispatch
+    }
+  }
+
+  LRESULT on_main_window_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_DESTROY:
+      main_window = nullptr;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      on_window_destroyed(false);
+      return 0;
+    case WM_SIZE:
+      if (widget_window != nullptr) {
+        RECT r;
+        if (GetClientRect(GetParent(widget_window), &r)) {
+          MoveWindow(widget_window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        }
+      }
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) {
+        focus_browser();
+      }
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_SETTINGCHANGE:
+      if (lp != 0 && lstrcmpW(reinterpret_cast<LPCWSTR>(lp), L"ImmersiveColorSet") == 0) {
+        apply_window_theme(main_window);
+      }
+      return 0;
+    case WM_GETMINMAXINFO:
+      on_get_min_max_info(reinterpret_cast<MINMAXINFO *>(lp));
+      return 0;
+    case WM_DPICHANGED:
+      on_dpi_changed(HIWORD(wp));
+      return 0;
+    case 0x02E4: // WM_GETDPISCALEDSIZE
+      on_get_dpi_scaled_size(static_cast<int>(wp), reinterpret_cast<SIZE *>(lp));
+      return TRUE;
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+  }
+
+  void on_get_min_max_info(MINMAXINFO *info) {
+    if (max_size.first > 0 && max_size.second > 0) {
+      info->ptMaxSize = {max_size.first, max_size.second};
+      info->ptMaxTrackSize = {max_size.first, max_size.second};
+    }
+    if (min_size.first > 0 && min_size.second > 0) {
+      info->ptMinTrackSize = {min_size.first, min_size.second};
+    }
+  }
+
+  // The client area scales by new / old and the top-left corner stays where it is.
+  void on_dpi_changed(int new_dpi) {
+    const int old_dpi = dpi;
+    RECT r{};
+    GetClientRect(main_window, &r);
+    const int width = old_dpi != 0 ? (r.right - r.left) * new_dpi / old_dpi : r.right - r.left;
+    const int height = old_dpi != 0 ? (r.bottom - r.top) * new_dpi / old_dpi : r.bottom - r.top;
+    const auto size = window_size_for_client(main_window, width, height, new_dpi);
+    SetWindowPos(main_window, nullptr, 0, 0, size.first, size.second,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    dpi = new_dpi;
+  }
+
+  void on_get_dpi_scaled_size(int new_dpi, SIZE *size) {
+    RECT r{};
+    GetClientRect(main_window, &r);
+    if (dpi == 0) {
+      return;
+    }
+    size->cx = (r.right - r.left) * new_dpi / dpi;
+    size->cy = (r.bottom - r.top) * new_dpi / dpi;
+  }
+
+  static LRESULT CALLBACK widget_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+      if (msg == WM_NCCREATE) {
+        attach(hwnd, lp)->widget_window = hwnd;
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      }
+      auto *engine = engine_of(hwnd);
+      if (engine == nullptr) {
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      }
+      switch (msg) {
+      case WM_DESTROY:
+        engine->widget_window = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        return 0;
+      case WM_SIZE:
+        engine->resize_browser();
+        return 0;
+      default:
+        return DefWindowProcW(hwnd, msg, wp, lp);
+      }
+    } catch (...) {
+      return 0;
+    }
+  }
+
+  static LRESULT CALLBACK message_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+      attach(hwnd, lp)->message_window = hwnd;
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    auto *engine = engine_of(hwnd);
+    if (engine == nullptr) {
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    switch (msg) {
+    case WM_DESTROY:
+      engine->message_window = nullptr;
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      return 0;
+    case WM_APP:
+      if (lp != 0) {
+        std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()> *>(lp));
+        try {
+          (*task)();
+        } catch (...) {
+          // A failing task must not stop the ones queued after it.
+        }
+      }
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+  }
+
+  static LRESULT CALLBACK default_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+
+  // Destruction ------------------------------------------------------------------------------
+  void release_browser() {
+    if (com_handler != nullptr) {
+      com_handler->disconnect();
+      com_handler->Release();
+      com_handler = nullptr;
+    }
+    if (browser != nullptr) {
+      browser->Release();
+      browser = nullptr;
+    }
+    if (controller != nullptr) {
+      controller->Release();
+      controller = nullptr;
+    }
+  }
+
+  // From here on destroying the windows runs no engine handling (no WM_DESTROY bookkeeping).
+  void detach_windows() {
+    if (widget_window != nullptr) {
+      SetWindowLongPtrW(widget_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(default_window_proc));
+    }
+    if (main_window != nullptr && owns_window()) {
+      SetWindowLongPtrW(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(default_window_proc));
+    }
+  }
+
+  void destroy_widget_and_main_window() {
+    if (widget_window != nullptr) {
+      DestroyWindow(widget_window);
+      widget_window = nullptr;
+    }
+    if (main_window != nullptr) {
+      if (owns_window()) {
+        DestroyWindow(main_window);
+        on_window_destroyed(true);
+      }
+      main_window = nullptr;
+    }
+  }
+
+  void destroy_message_window() {
+    if (message_window != nullptr) {
+      SetWindowLongPtrW(message_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(default_window_proc));
+      DestroyWindow(message_window);
+      message_window = nullptr;
+    }
+  }
+
+  void free_loader_and_com() {
+    if (loader_module != nullptr) {
+      FreeLibrary(loader_module);
+      loader_module = nullptr;
+    }
+    if (com_initialized) {
+      CoUninitialize();
+      com_initialized = false;
+    }
+  }
+
+  // A failed construction leaves no window pointing at the engine that is going away, and
+  // frees the tasks queued for it without running them.
+  void tear_down_after_failed_construction() {
+    release_browser();
+    detach_windows();
+    destroy_widget_and_main_window();
+    if (message_window != nullptr) {
+      MSG msg;
+      while (PeekMessageW(&msg, message_window, WM_APP, WM_APP, PM_REMOVE)) {
+        delete reinterpret_cast<std::function<void()> *>(msg.lParam);
+      }
+    }
+    destroy_message_window();
+    free_loader_and_com();
+  }
+
+  bool com_initialized = false;
+  HWND main_window = nullptr;
+  HWND widget_window = nullptr;
+  HWND message_window = nullptr;
+  std::pair<int, int> min_size{0, 0};
+  std::pair<int, int> max_size{0, 0};
+  ICoreWebView2 *browser = nullptr;
+  ICoreWebView2Controller *controller = nullptr;
+  webview2_com_handler *com_handler = nullptr;
+  HMODULE loader_module = nullptr;
+  int dpi = 0;
+  bool window_shown = false;
+};
+
+} // namespace detail
+} // namespace webview
+
+#endif
