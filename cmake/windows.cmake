@@ -40,3 +40,20 @@ add_wine_test(webview2_interfaces_test)
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/webview2_double/CMakeLists.txt)
   add_subdirectory(tests/webview2_double)
 endif()
+
+# Libraries the Windows backend imports; dwmapi, shcore and ntdll are looked up at run time.
+set(WIN32_BACKEND_LIBS ole32 shell32 shlwapi user32 advapi32)
+add_library(webview_win32 INTERFACE)
+target_link_libraries(webview_win32 INTERFACE webview_core ${WIN32_BACKEND_LIBS})
+target_compile_definitions(webview_win32 INTERFACE UNICODE _UNICODE)
+
+# The flat C interface as a DLL (webview.dll with its import library libwebview.dll.a).
+add_library(webview SHARED core/dll/webview.cc)
+target_link_libraries(webview PRIVATE webview_win32)
+target_compile_definitions(webview PUBLIC WEBVIEW_SHARED)
+set_target_properties(webview PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden)
+
+# A C program using the DLL.
+add_executable(example_c examples/c/basic.c)
+target_include_directories(example_c PRIVATE core/include)
+target_link_libraries(example_c PRIVATE webview)
