@@ -57,3 +57,7 @@ set_target_properties(webview PROPERTIES PREFIX "" CXX_VISIBILITY_PRESET hidden)
 add_executable(example_c examples/c/basic.c)
 target_include_directories(example_c PRIVATE core/include)
 target_link_libraries(example_c PRIVATE webview)
+
+add_executable(registry_runtime_test tests/windows/registry_runtime_test.cc)
+target_link_libraries(registry_runtime_test PRIVATE webview_win32 gtest gtest_main)
+add_wine_test(registry_runtime_test)
