@@ -35,3 +35,8 @@ if(benchmark_FOUND)
   target_compile_options(core_bench PRIVATE -O2)
   target_link_libraries(core_bench PRIVATE webview_core benchmark::benchmark Threads::Threads)
 endif()
+
+# The application's pure text rules also build natively.
+add_executable(app_rules_tests tests/app/shell_text_rules_test.cc)
+target_link_libraries(app_rules_tests PRIVATE GTest::gtest GTest::gtest_main)
+add_test(NAME app_rules_tests COMMAND app_rules_tests)

@@ -1,0 +1,149 @@
+// Entry point of the desktop application: reads the first argument, checks for the browser
+// runtime, opens the suite's start page in a window hosting the browser control, and runs the
+// message loop. When no window can be made it offers the suite in the default browser instead.
+#include "app_assets.hh"
+#include "app_texts.hh"
+#include "browser_hooks.hh"
+#include "launch_args.hh"
+#include "native_bindings.hh"
+#include "runtime_check.hh"
+#include "shell_text.hh"
+#include "text_encoding.hh"
+#include "tray_notify.hh"
+
+#include <webview/detail/backends/win32_edge_engine.hh>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace zorvel {
+namespace {
+
+using webview::detail::win32_edge_engine;
+
+void set_process_dpi_awareness() {
+  // Per-monitor V2 by value; the manifest asks for the same, so a refusal changes nothing.
+  using SetProcessDpiAwarenessContext_t = BOOL(WINAPI *)(DPI_AWARENESS_CONTEXT);
+  if (auto set_context = reinterpret_cast<SetProcessDpiAwarenessContext_t>(reinterpret_cast<void *>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")))) {
+    set_context(reinterpret_cast<DPI_AWARENESS_CONTEXT>(static_cast<INT_PTR>(-4)));
+  }
+}
+
+launch_state read_command_line() {
+  int argc = 0;
+  LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc <= 1) {
+    return {};
+  }
+  return classify_argument(argv[1]); // only the first argument counts
+}
+
+void set_window_icons(HWND window) {
+  const HINSTANCE module = GetModuleHandleW(nullptr);
+  auto load = [module](int cx, int cy) {
+    return static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR));
+  };
+  if (HICON big = load(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON))) {
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  }
+  if (HICON small = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON))) {
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  }
+}
+
+// Centred in the primary work area, or maximised when it does not fit.
+void place_window(HWND window) {
+  RECT work{}, rect{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(window, &rect);
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  const int W = work.right - work.left, H = work.bottom - work.top;
+  if (w > W || h > H) {
+    ShowWindow(window, SW_SHOWMAXIMIZED);
+  } else {
+    SetWindowPos(window, nullptr, work.left + (W - w) / 2, work.top + (H - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+  }
+}
+
+std::string init_script() {
+  std::string script;
+  script.reserve(assets::native_bootstrap_script_size + assets::native_helper_script_size + 1 +
+                 assets::dock_script_size);
+  script.append(assets::native_bootstrap_script, assets::native_bootstrap_script_size);
+  script.append(assets::native_helper_script, assets::native_helper_script_size);
+  script += '\n';
+  script.append(assets::dock_script, assets::dock_script_size);
+  return script;
+}
+
+std::string first_address(const launch_state &launch) {
+  std::string url = config::start_url;
+  if (!launch.link.empty()) {
+    url += "&w=" + percent_encode(launch.link);
+  }
+  return url;
+}
+
+int run_message_loop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+// Sets up the window and the page, then runs until the window is closed.
+void run_application(launch_state &launch) {
+  auto engine = std::make_unique<win32_edge_engine>(false, nullptr);
+  engine->set_title(app_title_utf8);
+  engine->set_size(1280, 840, webview::hint_none);
+  const HWND window = static_cast<HWND>(engine->get_window().value());
+  set_window_icons(window);
+  place_window(window);
+  bind_native_services(*engine, window, launch);
+  {
+    const std::string script = init_script();
+    engine->init(script);
+  }
+  attach_browser_hooks(
+      static_cast<ICoreWebView2Controller *>(engine->get_browser_controller().value()), window,
+      config::start_url);
+  engine->navigate(first_address(launch));
+  run_message_loop();
+}
+
+int offer_browser_instead() {
+  const int answer = MessageBoxW(nullptr, fallback_prompt, app_title, MB_YESNO | MB_ICONWARNING);
+  open_in_browser(widen(answer == IDYES ? config::start_url : config::runtime_download_url));
+  return 1;
+}
+
+} // namespace
+} // namespace zorvel
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  using namespace zorvel;
+  set_process_dpi_awareness();
+  launch_state launch = read_command_line();
+  if (!webview2_runtime_registered()) {
+    if (MessageBoxW(nullptr, install_prompt, app_title, MB_YESNO | MB_ICONINFORMATION) == IDYES) {
+      open_in_browser(widen(config::runtime_download_url));
+    }
+  }
+  try {
+    run_application(launch);
+  } catch (const std::exception &) {
+    return offer_browser_instead();
+  }
+  remove_tray_icon();
+  return 0;
+}

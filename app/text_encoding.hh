@@ -1,0 +1,65 @@
+// Encodings the shell uses to hand data to pages: base64 for the launch file, percent-encoding
+// for the link passed to the start page.
+#ifndef ZORVEL_APP_TEXT_ENCODING_HH
+#define ZORVEL_APP_TEXT_ENCODING_HH
+
+#include <cstddef>
+#include <string>
+
+namespace zorvel {
+
+// RFC 4648 base64 with padding and no line breaks.
+inline std::string base64_encode(const unsigned char *data, std::size_t n) {
+  static const char alphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve(4 * ((n + 2) / 3));
+  std::size_t i = 0;
+  for (; i + 3 <= n; i += 3) {
+    const unsigned v = data[i] << 16 | data[i + 1] << 8 | data[i + 2];
+    out += alphabet[v >> 18];
+    out += alphabet[(v >> 12) & 63];
+    out += alphabet[(v >> 6) & 63];
+    out += alphabet[v & 63];
+  }
+  if (n - i == 1) {
+    const unsigned v = data[i] << 16;
+    out += alphabet[v >> 18];
+    out += alphabet[(v >> 12) & 63];
+    out += "==";
+  } else if (n - i == 2) {
+    const unsigned v = data[i] << 16 | data[i + 1] << 8;
+    out += alphabet[v >> 18];
+    out += alphabet[(v >> 12) & 63];
+    out += alphabet[(v >> 6) & 63];
+    out += '=';
+  }
+  return out;
+}
+
+inline std::string base64_encode(const std::string &bytes) {
+  return base64_encode(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+}
+
+// ASCII letters, digits and "-._~" stay; every other byte becomes %XX (upper-case hex).
+inline std::string percent_encode(const std::string &text) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (unsigned char c : text) {
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '.' || c == '_' || c == '~';
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+} // namespace zorvel
+
+#endif
