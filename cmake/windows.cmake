@@ -61,3 +61,8 @@ target_link_libraries(example_c PRIVATE webview)
 add_executable(registry_runtime_test tests/windows/registry_runtime_test.cc)
 target_link_libraries(registry_runtime_test PRIVATE webview_win32 gtest gtest_main)
 add_wine_test(registry_runtime_test)
+
+# Shell pieces that need Win32.
+add_executable(shell_windows_test tests/app/shell_windows_test.cc)
+target_link_libraries(shell_windows_test PRIVATE webview_win32 gtest gtest_main)
+add_wine_test(shell_windows_test)

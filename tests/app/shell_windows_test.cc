@@ -1,0 +1,197 @@
+// Shell pieces that need Win32, under Wine: argument classification with real files, the
+// runtime registration check against the registry, and the balloon fields.
+#include "../../app/launch_args.hh"
+#include "../../app/runtime_check.hh"
+#include "../../app/tray_notify.hh"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using namespace zorvel;
+
+// A file in the temporary folder, removed at the end of the test.
+class temp_file {
+public:
+  temp_file(const std::wstring &name, std::size_t size) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    path_ = std::wstring(dir) + name;
+    HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    std::string chunk(1 << 20, 'x');
+    for (std::size_t left = size; left > 0;) {
+      const DWORD n = static_cast<DWORD>(left < chunk.size() ? left : chunk.size());
+      DWORD written = 0;
+      WriteFile(h, chunk.data(), n, &written, nullptr);
+      left -= n;
+    }
+    CloseHandle(h);
+  }
+  ~temp_file() { DeleteFileW(path_.c_str()); }
+  const std::wstring &path() const { return path_; }
+
+private:
+  std::wstring path_;
+};
+
+TEST(LaunchArgument, LinksInAnyCaseAreTakenWhole) {
+  auto state = classify_argument(L"ZorvelOffice:open?doc=1");
+  EXPECT_EQ(state.link, "ZorvelOffice:open?doc=1");
+  EXPECT_TRUE(state.file_b64.empty());
+  temp_file decoy(L"zorveloffice:x", 3); // Wine allows the name; it must not be read
+  EXPECT_EQ(classify_argument(L"ZORVELOFFICE:x").link, "ZORVELOFFICE:x");
+  EXPECT_TRUE(classify_argument(L"ZORVELOFFICE:x").file_b64.empty());
+}
+
+TEST(LaunchArgument, OptionsAndMissingFilesGiveNothing) {
+  for (const wchar_t *arg : {L"--flag", L"-", L"C:\\no\\such\\file.docx", L""}) {
+    const auto state = classify_argument(arg);
+    EXPECT_TRUE(state.link.empty() && state.file_b64.empty() && state.file_name.empty());
+  }
+}
+
+TEST(LaunchArgument, FileNameAfterLastBackslashInUtf8) {
+  temp_file file(L"\u062A\u0642\u0631\u064A\u0631.docx", 10);
+  const auto state = classify_argument(file.path().c_str());
+  EXPECT_EQ(state.file_name, "\xD8\xAA\xD9\x82\xD8\xB1\xD9\x8A\xD8\xB1.docx");
+  EXPECT_EQ(state.file_b64.size(), 16u);
+  EXPECT_EQ(state.file_b64.substr(14), "==");
+  EXPECT_EQ(state.file_b64, "eHh4eHh4eHh4eA==");
+}
+
+TEST(LaunchArgument, ForwardSlashIsNotASeparator) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  SetCurrentDirectoryW(dir);
+  CreateDirectoryW(L"docs", nullptr);
+  {
+    temp_file file(L"docs\\report.txt", 4);
+    EXPECT_EQ(classify_argument(L"docs/report.txt").file_name, "docs/report.txt");
+  }
+  RemoveDirectoryW(L"docs");
+}
+
+TEST(LaunchArgument, EmptyFileIsNoFile) {
+  temp_file file(L"empty.txt", 0);
+  const auto state = classify_argument(file.path().c_str());
+  EXPECT_TRUE(state.file_b64.empty());
+}
+
+TEST(LaunchArgument, SizeLimitIsOneByteUnderSixtyMebibytes) {
+  {
+    temp_file file(L"limit.bin", 62914559);
+    const auto state = classify_argument(file.path().c_str());
+    EXPECT_EQ(state.file_b64.size(), 4u * ((62914559u + 2) / 3));
+    EXPECT_EQ(state.file_name, "limit.bin");
+  }
+  {
+    temp_file file(L"over.bin", 62914560);
+    const auto state = classify_argument(file.path().c_str());
+    EXPECT_TRUE(state.file_b64.empty());
+    EXPECT_TRUE(state.file_name.empty());
+  }
+}
+
+class RuntimeRegistration : public testing::Test {
+protected:
+  static constexpr const wchar_t *wow =
+      L"SOFTWARE\\WOW6432Node\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+  static constexpr const wchar_t *plain =
+      L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+  void TearDown() override {
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+      for (const wchar_t *key : {wow, plain}) {
+        RegDeleteKeyW(root, key);
+      }
+    }
+  }
+  static void set(HKEY root, const wchar_t *key, const std::wstring &value, DWORD type = REG_SZ) {
+    HKEY h = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(h, L"pv", 0, type, reinterpret_cast<const BYTE *>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+  }
+};
+
+TEST_F(RuntimeRegistration, NothingOrPlaceholdersEverywhereMeansMissing) {
+  EXPECT_FALSE(webview2_runtime_registered());
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    set(root, wow, L"0.0.0.0");
+    set(root, plain, L"0.0.0.0");
+  }
+  EXPECT_FALSE(webview2_runtime_registered());
+  set(HKEY_CURRENT_USER, wow, L"");
+  EXPECT_FALSE(webview2_runtime_registered());
+}
+
+TEST_F(RuntimeRegistration, CurrentUsersPlainKeyIsEnough) {
+  set(HKEY_CURRENT_USER, plain, L"120.0.2210.91");
+  EXPECT_TRUE(webview2_runtime_registered());
+}
+
+TEST_F(RuntimeRegistration, WrongTypeOrTooLongValueMovesOn) {
+  set(HKEY_LOCAL_MACHINE, wow, L"120.0.2210.91", REG_MULTI_SZ);
+  set(HKEY_LOCAL_MACHINE, plain, std::wstring(80, L'9'));
+  EXPECT_FALSE(webview2_runtime_registered());
+  set(HKEY_CURRENT_USER, wow, L"121.0.1.1");
+  EXPECT_TRUE(webview2_runtime_registered());
+}
+
+TEST(BalloonFields, CutByBytesThenUnits) {
+  wchar_t title[64];
+  set_balloon_text(title, std::string(70, 'a'), 180, 63);
+  EXPECT_EQ(std::wstring(title), std::wstring(63, L'a'));
+  EXPECT_EQ(title[63], L'\0');
+
+  wchar_t body[256];
+  set_balloon_text(body, std::string(300, 'b'), 600, 255);
+  EXPECT_EQ(std::wstring(body), std::wstring(255, L'b'));
+
+  // 91 two-byte characters are 182 bytes: the 91st is cut in two by the 180-byte limit.
+  std::string arabic;
+  for (int i = 0; i < 91; ++i) {
+    arabic += "\xD8\xB2";
+  }
+  set_balloon_text(title, arabic, 180, 63);
+  EXPECT_EQ(std::wstring(title), std::wstring(63, L'\u0632'));
+  std::string cut = std::string(59, 'a') + "\xD8\xB2";
+  wchar_t small[64];
+  set_balloon_text(small, cut, 60, 63);
+  EXPECT_EQ(std::wstring(small), std::wstring(59, L'a') + L"\uFFFD");
+
+  // A shorter text clears what a longer one left behind.
+  set_balloon_text(body, "new", 600, 255);
+  EXPECT_EQ(std::wstring(body), L"new");
+  for (int i = 3; i < 256; ++i) {
+    ASSERT_EQ(body[i], L'\0');
+  }
+}
+
+TEST(TrayIcon, AddedOnceThenModified) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  show_balloon(window, "t1", "b1");
+  EXPECT_TRUE(tray_icon_added);
+  EXPECT_EQ(tray_icon.cbSize, sizeof(NOTIFYICONDATAW));
+  EXPECT_EQ(sizeof(NOTIFYICONDATAW), 976u);
+  EXPECT_EQ(tray_icon.uID, 1u);
+  EXPECT_EQ(tray_icon.hWnd, window);
+  EXPECT_STREQ(tray_icon.szTip, L"\u0632\u0648\u0631\u0641\u0644 \u0623\u0648\u0641\u064A\u0633");
+  EXPECT_EQ(tray_icon.uFlags, static_cast<UINT>(NIF_INFO));
+  EXPECT_EQ(tray_icon.dwInfoFlags, static_cast<DWORD>(NIIF_USER | NIIF_LARGE_ICON));
+  EXPECT_EQ(tray_icon.uCallbackMessage, 0u);
+  show_balloon(window, "t2", "");
+  EXPECT_STREQ(tray_icon.szInfoTitle, L"t2");
+  EXPECT_STREQ(tray_icon.szInfo, L"");
+  remove_tray_icon();
+  DestroyWindow(window);
+}
+
+} // namespace
