@@ -66,3 +66,23 @@ add_wine_test(registry_runtime_test)
 add_executable(shell_windows_test tests/app/shell_windows_test.cc)
 target_link_libraries(shell_windows_test PRIVATE webview_win32 gtest gtest_main)
 add_wine_test(shell_windows_test)
+
+# The page scripts, the offline page and the configuration, turned into a header at build time.
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+set(APP_ASSETS_HH ${GENERATED_DIR}/app_assets.hh)
+add_custom_command(
+  OUTPUT ${APP_ASSETS_HH}
+  COMMAND ${CMAKE_COMMAND} -DCONF=${CMAKE_SOURCE_DIR}/app/suite.conf
+          -DASSETS_DIR=${CMAKE_SOURCE_DIR}/app/assets -DOUT=${APP_ASSETS_HH}
+          -P ${CMAKE_SOURCE_DIR}/cmake/embed_assets.cmake
+  DEPENDS app/suite.conf app/assets/native_bootstrap.js app/assets/native_helper.js
+          app/assets/dock.js app/assets/offline.html cmake/embed_assets.cmake
+  COMMENT "Embedding the page scripts and the offline page")
+add_custom_target(app_assets DEPENDS ${APP_ASSETS_HH})
+
+# The desktop application.
+add_executable(ZorvelOffice WIN32 app/main.cc)
+add_dependencies(ZorvelOffice app_assets)
+target_include_directories(ZorvelOffice PRIVATE ${GENERATED_DIR})
+target_link_libraries(ZorvelOffice PRIVATE webview_win32)
+set_target_properties(ZorvelOffice PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
