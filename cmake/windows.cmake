@@ -86,3 +86,15 @@ add_dependencies(ZorvelOffice app_assets)
 target_include_directories(ZorvelOffice PRIVATE ${GENERATED_DIR})
 target_link_libraries(ZorvelOffice PRIVATE webview_win32)
 set_target_properties(ZorvelOffice PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
+
+# End-to-end tests of the application, driven from outside the process.
+set(E2E_DIR ${CMAKE_BINARY_DIR}/e2e)
+add_executable(url_recorder WIN32 tests/e2e/url_recorder.cc)
+set_target_properties(url_recorder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${E2E_DIR})
+target_link_libraries(url_recorder PRIVATE shell32)
+
+add_executable(prompts_e2e_test tests/e2e/prompts_e2e_test.cc)
+set_target_properties(prompts_e2e_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${E2E_DIR})
+target_link_libraries(prompts_e2e_test PRIVATE gtest gtest_main advapi32 user32)
+add_dependencies(prompts_e2e_test ZorvelOffice url_recorder)
+add_wine_test(prompts_e2e_test)
