@@ -98,3 +98,7 @@ set_target_properties(prompts_e2e_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${E2E
 target_link_libraries(prompts_e2e_test PRIVATE gtest gtest_main advapi32 user32)
 add_dependencies(prompts_e2e_test ZorvelOffice url_recorder)
 add_wine_test(prompts_e2e_test)
+
+# Benchmark (not a test): the hand-over of the largest launch file.
+add_executable(launch_file_bench bench/launch_file_bench.cc)
+target_link_libraries(launch_file_bench PRIVATE webview_win32)

@@ -108,8 +108,14 @@ inline std::string make_on_unbind_script(const std::string &name) {
 // Settles the page's promise for call `id`; an empty result reads as undefined in the page.
 inline std::string make_reply_script(const std::string &id, std::int32_t status,
                                      const std::string &result_part) {
-  return "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", " +
-         result_part + ")";
+  const std::string head =
+      "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", ";
+  std::string script;
+  script.reserve(head.size() + result_part.size() + 1);
+  script += head;
+  script += result_part;
+  script += ')';
+  return script;
 }
 
 } // namespace detail

@@ -89,8 +89,12 @@ public:
   // May be called from any thread: it only builds text and dispatches the reply.
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
     auto result_part = result.empty() ? std::string("undefined") : escape_json(result);
-    return dispatch([id, status, this, result_part] {
-      eval(make_reply_script(id, status, result_part));
+    // Large results (a launch file is tens of megabytes) are moved, never copied, and the escaped
+    // text is released as soon as the script holds it.
+    return dispatch([id, status, this, result_part = std::move(result_part)]() mutable {
+      std::string script = make_reply_script(id, status, result_part);
+      std::string().swap(result_part);
+      eval(script);
     });
   }
 
