@@ -80,9 +80,26 @@ add_custom_command(
   COMMENT "Embedding the page scripts and the offline page")
 add_custom_target(app_assets DEPENDS ${APP_ASSETS_HH})
 
+# Application icon, drawn at build time; resources of the executable.
+find_program(NODE_EXECUTABLE node REQUIRED)
+set(ZORVEL_ICON_DIR ${CMAKE_BINARY_DIR}/resources)
+set(ZORVEL_ICON ${ZORVEL_ICON_DIR}/zorvel.ico)
+add_custom_command(
+  OUTPUT ${ZORVEL_ICON}
+  COMMAND ${NODE_EXECUTABLE} ${CMAKE_SOURCE_DIR}/app/resources/make_icon.mjs ${ZORVEL_ICON}
+  DEPENDS ${CMAKE_SOURCE_DIR}/app/resources/make_icon.mjs
+  COMMENT "Drawing the application icon"
+  VERBATIM)
+add_custom_target(zorvel_icon DEPENDS ${ZORVEL_ICON})
+set(ZORVEL_RC ${CMAKE_SOURCE_DIR}/app/resources/app.rc)
+set_source_files_properties(${ZORVEL_RC} PROPERTIES
+  OBJECT_DEPENDS "${ZORVEL_ICON};${CMAKE_SOURCE_DIR}/app/resources/app.manifest"
+  INCLUDE_DIRECTORIES "${ZORVEL_ICON_DIR};${CMAKE_SOURCE_DIR}/app/resources")
+
 # The desktop application.
-add_executable(ZorvelOffice WIN32 app/main.cc)
-add_dependencies(ZorvelOffice app_assets)
+add_executable(ZorvelOffice WIN32 app/main.cc ${ZORVEL_RC})
+add_dependencies(ZorvelOffice app_assets zorvel_icon)
+target_link_options(ZorvelOffice PRIVATE -s)
 target_include_directories(ZorvelOffice PRIVATE ${GENERATED_DIR})
 target_link_libraries(ZorvelOffice PRIVATE webview_win32)
 set_target_properties(ZorvelOffice PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
@@ -102,3 +119,8 @@ add_wine_test(prompts_e2e_test)
 # Benchmark (not a test): the hand-over of the largest launch file.
 add_executable(launch_file_bench bench/launch_file_bench.cc)
 target_link_libraries(launch_file_bench PRIVATE webview_win32)
+
+add_executable(resources_test app/resources/resources_test.cc ${ZORVEL_RC})
+add_dependencies(resources_test zorvel_icon)
+target_link_libraries(resources_test PRIVATE gtest gtest_main version gdi32 user32)
+add_wine_test(resources_test)
