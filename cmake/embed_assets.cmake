@@ -163,11 +163,4 @@ namespace zorvel::assets {
 ${body}}  // namespace zorvel::assets
 ")
 
-# Rewrites the header only when it changes, so that dependants are not rebuilt needlessly.
-set(old "")
-if(EXISTS "${OUT}")
-  file(READ "${OUT}" old)
-endif()
-if(NOT old STREQUAL header)
-  file(WRITE "${OUT}" "${header}")
-endif()
+file(WRITE "${OUT}" "${header}")

@@ -77,7 +77,7 @@ add_custom_command(
           -P ${CMAKE_SOURCE_DIR}/cmake/embed_assets.cmake
   DEPENDS app/suite.conf app/assets/native_bootstrap.js app/assets/native_helper.js
           app/assets/dock.js app/assets/offline.html cmake/embed_assets.cmake
-  COMMENT "Embedding the page scripts and the offline page")
+  COMMENT "Embedding the page scripts and the offline page" VERBATIM)
 add_custom_target(app_assets DEPENDS ${APP_ASSETS_HH})
 
 # Application icon, drawn at build time; resources of the executable.

@@ -190,6 +190,14 @@
       bar.appendChild(text);
       bar.appendChild(link);
       bar.appendChild(close);
+      // The dock stands above the bar in a bottom corner, where it would cover the bar's link or
+      // close button: the bar then keeps 12px above the dock instead.
+      var dock = document.getElementById("zo-dock");
+      if (dock) {
+        var viewport = document.documentElement.clientHeight || window.innerHeight;
+        var above = Math.ceil(viewport - dock.getBoundingClientRect().top) + 12;
+        if (above > 12 && above < viewport) bar.style.bottom = above + "px";
+      }
       document.body.appendChild(bar);
     };
 
