@@ -1,0 +1,70 @@
+#include "events.hh"
+
+#include "controller.hh"
+#include "log.hh"
+
+namespace wv2d {
+namespace {
+
+// The open web view to raise `event` on, with a note in the log when there is none.
+ComPtr<Controller> target(const char *event) {
+  ComPtr<Controller> controller = Controller::newest_open();
+  if (!controller) {
+    log_note(std::string("no open web view for ") + event);
+  }
+  return controller;
+}
+
+} // namespace
+
+int raise_web_message(const std::wstring &message, bool is_json) {
+  const auto controller = target("WebMessageReceived");
+  return controller ? controller->web_view()->raise_web_message(message, is_json) : -1;
+}
+
+int raise_permission_requested(int kind, const std::wstring &uri, int *state) {
+  const auto controller = target("PermissionRequested");
+  if (!controller) {
+    return -1;
+  }
+  const auto [count, final_state] = controller->web_view()->raise_permission_requested(
+      static_cast<COREWEBVIEW2_PERMISSION_KIND>(kind), uri);
+  if (state) {
+    *state = final_state;
+  }
+  return count;
+}
+
+int raise_navigation_completed(bool is_success, int status,
+                               const std::optional<std::wstring> &source) {
+  const auto controller = target("NavigationCompleted");
+  return controller ? controller->web_view()->raise_navigation_completed(
+                          is_success, static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(status), source)
+                    : -1;
+}
+
+int raise_document_title_changed(const std::wstring &title) {
+  const auto controller = target("DocumentTitleChanged");
+  return controller ? controller->web_view()->raise_document_title_changed(title) : -1;
+}
+
+void close_main_window() {
+  const auto controller = target("CloseWindow");
+  if (!controller) {
+    return;
+  }
+  HWND root = GetAncestor(controller->parent(), GA_ROOT);
+  if (!root) {
+    log_note("no root window to close");
+    return;
+  }
+  log_callback("CloseWindow", {Field::handle(root)});
+  PostMessageW(root, WM_CLOSE, 0, 0);
+}
+
+void quit_message_loop() {
+  log_callback("Quit", {});
+  PostQuitMessage(0);
+}
+
+} // namespace wv2d

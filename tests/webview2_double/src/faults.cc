@@ -1,0 +1,58 @@
+#include "faults.hh"
+
+#include <functional>
+#include <map>
+#include <mutex>
+
+namespace wv2d {
+namespace {
+
+struct Fault {
+  HRESULT result;
+  int remaining; // < 0: unlimited
+};
+
+struct FaultTable {
+  std::mutex mutex;
+  std::map<std::string, Fault, std::less<>> faults;
+};
+
+// Never destroyed: calls may still arrive while static objects are torn down.
+FaultTable &fault_table() {
+  static FaultTable *table = new FaultTable;
+  return *table;
+}
+
+} // namespace
+
+void set_fault(std::string name, HRESULT result, int times) {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  if (times == 0) {
+    table.faults.erase(name);
+  } else {
+    table.faults[std::move(name)] = Fault{result, times};
+  }
+}
+
+std::optional<HRESULT> take_fault(std::string_view name) {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  const auto found = table.faults.find(name);
+  if (found == table.faults.end()) {
+    return std::nullopt;
+  }
+  const HRESULT result = found->second.result;
+  if (found->second.remaining > 0 && --found->second.remaining == 0) {
+    table.faults.erase(found);
+  }
+  return result;
+}
+
+void clear_faults() {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  table.faults.clear();
+}
+
+} // namespace wv2d

@@ -1,0 +1,299 @@
+#include "web_view.hh"
+
+#include "callback_queue.hh"
+#include "event_args.hh"
+#include "out_param.hh"
+
+#include <algorithm>
+#include <atomic>
+
+namespace wv2d {
+namespace {
+
+std::atomic<unsigned> last_script_id{0};
+
+std::wstring next_script_id() {
+  return std::to_wstring(++last_script_id);
+}
+
+// Invokes every handler of `handlers` with (sender, args) and returns how many there were.
+template <typename Handlers, typename Args>
+int invoke_all(const Handlers &handlers, ICoreWebView2 *sender, Args *args) {
+  for (const auto &handler : handlers) {
+    handler->Invoke(sender, args);
+  }
+  return static_cast<int>(handlers.size());
+}
+
+// The common body of a method that only records the call and answers `result`.
+HRESULT record_only(std::string_view name, std::initializer_list<Field> fields, HRESULT result) {
+  if (const auto fault = record_call(name, fields)) {
+    return *fault;
+  }
+  return result;
+}
+
+} // namespace
+
+void reset_script_ids() {
+  last_script_id = 0;
+}
+
+WebView::WebView() : settings_(make_object<Settings>()) {}
+
+int WebView::raise_web_message(const std::wstring &message, bool is_json) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = WebMessageReceived_.snapshot();
+  log_callback("WebMessageReceived",
+               {Field::word(is_json ? "json" : "text"), Field::text(message)});
+  const auto args = make_object<WebMessageReceivedEventArgs>(source_, message, is_json);
+  return invoke_all(handlers, this, args.get());
+}
+
+std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
+WebView::raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = PermissionRequested_.snapshot();
+  log_callback("PermissionRequested", {Field::number(kind), Field::text(uri)});
+  const auto args = make_object<PermissionRequestedEventArgs>(uri, kind);
+  const int count = invoke_all(handlers, this, args.get());
+  return {count, args->state()};
+}
+
+int WebView::raise_navigation_completed(bool is_success, COREWEBVIEW2_WEB_ERROR_STATUS status,
+                                        const std::optional<std::wstring> &source) {
+  const ComPtr<WebView> self(this);
+  if (source) {
+    source_ = *source;
+  }
+  const auto handlers = NavigationCompleted_.snapshot();
+  log_callback("NavigationCompleted",
+               {Field::number(is_success ? 1 : 0), Field::number(status), Field::text(source_)});
+  const auto args =
+      make_object<NavigationCompletedEventArgs>(is_success ? TRUE : FALSE, status, navigation_id_);
+  return invoke_all(handlers, this, args.get());
+}
+
+int WebView::raise_document_title_changed(const std::wstring &title) {
+  const ComPtr<WebView> self(this);
+  title_ = title;
+  const auto handlers = DocumentTitleChanged_.snapshot();
+  log_callback("DocumentTitleChanged", {Field::text(title_)});
+  return invoke_all(handlers, this, static_cast<IUnknown *>(nullptr));
+}
+
+void WebView::close() {
+  const ComPtr<WebView> self(this); // releasing a handler may release this web view
+  closed_ = true;
+#define WV2D_CLEAR_EVENT(Name, Handler) Name##_.clear();
+  WV2D_WEB_VIEW_EVENTS(WV2D_CLEAR_EVENT)
+#undef WV2D_CLEAR_EVENT
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_Settings(ICoreWebView2Settings **settings) {
+  if (const auto result =
+          begin_getter<ICoreWebView2Settings *>("get_Settings", settings, nullptr)) {
+    return *result;
+  }
+  settings_->AddRef();
+  *settings = settings_.get();
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_Source(LPWSTR *uri) {
+  return get_text("get_Source", uri, source_);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
+  if (const auto fault = record_call("Navigate", {Field::text(uri)})) {
+    return *fault;
+  }
+  if (!uri) {
+    return E_INVALIDARG;
+  }
+  source_ = uri;
+  ++navigation_id_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::NavigateToString(LPCWSTR html) {
+  if (const auto fault = record_call("NavigateToString", {Field::text(html)})) {
+    return *fault;
+  }
+  if (!html) {
+    return E_INVALIDARG;
+  }
+  source_ = L"about:blank";
+  ++navigation_id_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::AddScriptToExecuteOnDocumentCreated(
+    LPCWSTR script, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler *handler) {
+  const auto fault = take_fault("AddScriptToExecuteOnDocumentCreated");
+  const std::wstring id = fault || !script ? std::wstring() : next_script_id();
+  log_call("AddScriptToExecuteOnDocumentCreated",
+           {id.empty() ? Field::word("-") : Field::text(id), Field::text(script)});
+  if (fault) {
+    return *fault;
+  }
+  if (!script) {
+    return E_INVALIDARG;
+  }
+  // The script counts as added when the completion reports success.
+  queue_callback(
+      [self = ComPtr<WebView>(this), handler = ComPtr(handler), id, script = std::wstring(script)] {
+        const auto completion_fault = take_fault("ScriptAdded");
+        if (!completion_fault) {
+          self->scripts_.emplace_back(id, script);
+        }
+        const HRESULT result = completion_fault.value_or(S_OK);
+        const LPCWSTR reported = completion_fault ? nullptr : id.c_str();
+        log_callback("ScriptAdded", {Field::hresult(result), Field::text(reported)});
+        if (handler) {
+          handler->Invoke(result, reported);
+        }
+      });
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) {
+  if (const auto fault = record_call("RemoveScriptToExecuteOnDocumentCreated", {Field::text(id)})) {
+    return *fault;
+  }
+  const std::wstring key = wide(id);
+  scripts_.erase(std::remove_if(scripts_.begin(), scripts_.end(),
+                                [&](const auto &entry) { return entry.first == key; }),
+                 scripts_.end());
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE
+WebView::ExecuteScript(LPCWSTR script, ICoreWebView2ExecuteScriptCompletedHandler *handler) {
+  if (const auto fault = record_call("ExecuteScript", {Field::text(script)})) {
+    return *fault;
+  }
+  if (!script) {
+    return E_INVALIDARG;
+  }
+  if (handler) {
+    queue_callback([handler = ComPtr(handler)] {
+      const auto completion_fault = take_fault("ExecuteScriptCompleted");
+      const HRESULT result = completion_fault.value_or(S_OK);
+      const LPCWSTR json = completion_fault ? nullptr : L"null";
+      log_callback("ExecuteScriptCompleted", {Field::hresult(result), Field::text(json)});
+      handler->Invoke(result, json);
+    });
+  }
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE WebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT format,
+                                                  IStream *stream,
+                                                  ICoreWebView2CapturePreviewCompletedHandler *) {
+  return record_only("CapturePreview", {Field::number(format), Field::object(stream)}, E_NOTIMPL);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::Reload() {
+  return record_only("Reload", {}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsJson(LPCWSTR json) {
+  return record_only("PostWebMessageAsJson", {Field::text(json)}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsString(LPCWSTR text) {
+  return record_only("PostWebMessageAsString", {Field::text(text)}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::CallDevToolsProtocolMethod(
+    LPCWSTR method, LPCWSTR parameters, ICoreWebView2CallDevToolsProtocolMethodCompletedHandler *) {
+  return record_only("CallDevToolsProtocolMethod", {Field::text(method), Field::text(parameters)},
+                     E_NOTIMPL);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_BrowserProcessId(UINT32 *value) {
+  return get_value<UINT32>("get_BrowserProcessId", value, GetCurrentProcessId());
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_CanGoBack(BOOL *can_go_back) {
+  return get_value<BOOL>("get_CanGoBack", can_go_back, FALSE);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_CanGoForward(BOOL *can_go_forward) {
+  return get_value<BOOL>("get_CanGoForward", can_go_forward, FALSE);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::GoBack() {
+  return record_only("GoBack", {}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::GoForward() {
+  return record_only("GoForward", {}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::GetDevToolsProtocolEventReceiver(
+    LPCWSTR event_name, ICoreWebView2DevToolsProtocolEventReceiver **receiver) {
+  if (receiver) {
+    *receiver = nullptr;
+  }
+  return record_only("GetDevToolsProtocolEventReceiver", {Field::text(event_name)}, E_NOTIMPL);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::Stop() {
+  return record_only("Stop", {}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_DocumentTitle(LPWSTR *title) {
+  return get_text("get_DocumentTitle", title, title_);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::AddHostObjectToScript(LPCWSTR name, VARIANT *object) {
+  return record_only("AddHostObjectToScript", {Field::text(name), Field::object(object)},
+                     E_NOTIMPL);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::RemoveHostObjectFromScript(LPCWSTR name) {
+  return record_only("RemoveHostObjectFromScript", {Field::text(name)}, E_NOTIMPL);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::OpenDevToolsWindow() {
+  return record_only("OpenDevToolsWindow", {}, S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::get_ContainsFullScreenElement(BOOL *contains) {
+  return get_value<BOOL>("get_ContainsFullScreenElement", contains, FALSE);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::AddWebResourceRequestedFilter(
+    const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+  return record_only("AddWebResourceRequestedFilter", {Field::text(uri), Field::number(context)},
+                     S_OK);
+}
+
+HRESULT STDMETHODCALLTYPE WebView::RemoveWebResourceRequestedFilter(
+    const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+  return record_only("RemoveWebResourceRequestedFilter", {Field::text(uri), Field::number(context)},
+                     S_OK);
+}
+
+// add_Name logs "add_Name" and holds the handler; remove_Name logs "remove_Name TOKEN" and
+// releases it.
+#define WV2D_DEFINE_EVENT(Name, Handler)                                                           \
+  HRESULT STDMETHODCALLTYPE WebView::add_##Name(Handler *handler, EventRegistrationToken *token) { \
+    if (const auto fault = record_call("add_" #Name, {})) {                                        \
+      return *fault;                                                                               \
+    }                                                                                              \
+    return Name##_.add(handler, token);                                                            \
+  }                                                                                                \
+  HRESULT STDMETHODCALLTYPE WebView::remove_##Name(EventRegistrationToken token) {                 \
+    if (const auto fault = record_call("remove_" #Name, {Field::number(token.value)})) {           \
+      return *fault;                                                                               \
+    }                                                                                              \
+    Name##_.remove(token);                                                                         \
+    return S_OK;                                                                                   \
+  }
+WV2D_WEB_VIEW_EVENTS(WV2D_DEFINE_EVENT)
+#undef WV2D_DEFINE_EVENT
+
+} // namespace wv2d

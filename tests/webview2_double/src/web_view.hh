@@ -1,0 +1,124 @@
+// ICoreWebView2, the web view of a controller.
+//
+// Navigate sets the source to the address, NavigateToString to "about:blank"; both count a new
+// navigation. Scripts added with AddScriptToExecuteOnDocumentCreated get ids "1", "2", ... in
+// the order of the calls (numbering restarts with wv2d_reset); the id appears in the call's log
+// line and reaches the completion handler from the message loop. ExecuteScript completes a
+// handler, if given, with the JSON text "null". Event handlers registered with add_* are held
+// until they are removed or the web view is closed (its controller closed or destroyed).
+//
+// The raise_* functions deliver an event synchronously to every handler registered for it, in
+// registration order, and return how many handlers were invoked.
+
+#ifndef WV2D_WEB_VIEW_HH
+#define WV2D_WEB_VIEW_HH
+
+#include "com_object.hh"
+#include "event_list.hh"
+#include "settings.hh"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace wv2d {
+
+// Restarts the numbering of script ids.
+void reset_script_ids();
+
+class WebView final : public ComObject<ICoreWebView2> {
+public:
+  WebView();
+
+  int raise_web_message(const std::wstring &message, bool is_json);
+  // Returns the handler count and the permission state the handlers left.
+  std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
+  raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri);
+  // Sets the source first when one is given.
+  int raise_navigation_completed(bool is_success, COREWEBVIEW2_WEB_ERROR_STATUS status,
+                                 const std::optional<std::wstring> &source);
+  int raise_document_title_changed(const std::wstring &title);
+
+  // Releases every registered handler; events are no longer raised on this web view.
+  void close();
+  bool closed() const { return closed_; }
+
+  HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings **settings) override;
+  HRESULT STDMETHODCALLTYPE get_Source(LPWSTR *uri) override;
+  HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
+  HRESULT STDMETHODCALLTYPE NavigateToString(LPCWSTR html) override;
+  HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
+      LPCWSTR script,
+      ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler *handler) override;
+  HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) override;
+  HRESULT STDMETHODCALLTYPE
+  ExecuteScript(LPCWSTR script, ICoreWebView2ExecuteScriptCompletedHandler *handler) override;
+  HRESULT STDMETHODCALLTYPE
+  CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT format, IStream *stream,
+                 ICoreWebView2CapturePreviewCompletedHandler *handler) override;
+  HRESULT STDMETHODCALLTYPE Reload() override;
+  HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR json) override;
+  HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR text) override;
+  HRESULT STDMETHODCALLTYPE CallDevToolsProtocolMethod(
+      LPCWSTR method, LPCWSTR parameters,
+      ICoreWebView2CallDevToolsProtocolMethodCompletedHandler *handler) override;
+  HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32 *value) override;
+  HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL *can_go_back) override;
+  HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL *can_go_forward) override;
+  HRESULT STDMETHODCALLTYPE GoBack() override;
+  HRESULT STDMETHODCALLTYPE GoForward() override;
+  HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(
+      LPCWSTR event_name, ICoreWebView2DevToolsProtocolEventReceiver **receiver) override;
+  HRESULT STDMETHODCALLTYPE Stop() override;
+  HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR *title) override;
+  HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR name, VARIANT *object) override;
+  HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(LPCWSTR name) override;
+  HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
+  HRESULT STDMETHODCALLTYPE get_ContainsFullScreenElement(BOOL *contains) override;
+  HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(
+      const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+  HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(
+      const LPCWSTR uri, const COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+
+  // add_Name and remove_Name of every event, each with its own handler list.
+#define WV2D_WEB_VIEW_EVENTS(X)                                                                    \
+  X(NavigationStarting, ICoreWebView2NavigationStartingEventHandler)                               \
+  X(ContentLoading, ICoreWebView2ContentLoadingEventHandler)                                       \
+  X(SourceChanged, ICoreWebView2SourceChangedEventHandler)                                         \
+  X(HistoryChanged, ICoreWebView2HistoryChangedEventHandler)                                       \
+  X(NavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)                             \
+  X(FrameNavigationStarting, ICoreWebView2NavigationStartingEventHandler)                          \
+  X(FrameNavigationCompleted, ICoreWebView2NavigationCompletedEventHandler)                        \
+  X(ScriptDialogOpening, ICoreWebView2ScriptDialogOpeningEventHandler)                             \
+  X(PermissionRequested, ICoreWebView2PermissionRequestedEventHandler)                             \
+  X(ProcessFailed, ICoreWebView2ProcessFailedEventHandler)                                         \
+  X(WebMessageReceived, ICoreWebView2WebMessageReceivedEventHandler)                               \
+  X(NewWindowRequested, ICoreWebView2NewWindowRequestedEventHandler)                               \
+  X(DocumentTitleChanged, ICoreWebView2DocumentTitleChangedEventHandler)                           \
+  X(ContainsFullScreenElementChanged, ICoreWebView2ContainsFullScreenElementChangedEventHandler)   \
+  X(WebResourceRequested, ICoreWebView2WebResourceRequestedEventHandler)                           \
+  X(WindowCloseRequested, ICoreWebView2WindowCloseRequestedEventHandler)
+
+#define WV2D_DECLARE_EVENT(Name, Handler)                                                          \
+  HRESULT STDMETHODCALLTYPE add_##Name(Handler *handler, EventRegistrationToken *token) override;  \
+  HRESULT STDMETHODCALLTYPE remove_##Name(EventRegistrationToken token) override;
+  WV2D_WEB_VIEW_EVENTS(WV2D_DECLARE_EVENT)
+#undef WV2D_DECLARE_EVENT
+
+private:
+#define WV2D_EVENT_MEMBER(Name, Handler) EventList<Handler> Name##_;
+  WV2D_WEB_VIEW_EVENTS(WV2D_EVENT_MEMBER)
+#undef WV2D_EVENT_MEMBER
+
+  ComPtr<Settings> settings_;
+  std::wstring source_;
+  std::wstring title_;
+  UINT64 navigation_id_ = 0;
+  std::vector<std::pair<std::wstring, std::wstring>> scripts_; // id, script
+  bool closed_ = false;
+};
+
+} // namespace wv2d
+
+#endif // WV2D_WEB_VIEW_HH

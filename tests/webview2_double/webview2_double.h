@@ -1,0 +1,174 @@
+// Control interface of the WebView2 Runtime test double.
+//
+// The double is built as WebView2Loader.dll and EmbeddedBrowserWebView.dll. Besides the runtime's
+// own entry points, both export the C functions listed in WV2D_API below; a test reaches them
+// through the module it loaded (each module has its own state). In C++ the header-only helper
+// wv2d::Api at the end of this file finds them with GetProcAddress:
+//
+//   HMODULE module = LoadLibraryW(path_of_the_double);
+//   wv2d::Api double_api = wv2d::Api::load(module);
+//   double_api.set_fault("put_AreDevToolsEnabled", S_FALSE, 1);
+//   ...
+//   EXPECT_EQ(double_api.program_calls(), (std::vector<std::string>{...}));
+//
+// README.md beside this file describes the log format, the fault names, the configuration text
+// and the environment variables.
+
+#ifndef WEBVIEW2_DOUBLE_H
+#define WEBVIEW2_DOUBLE_H
+
+#include <windows.h>
+
+#include <stddef.h>
+
+// X(return type, name, parameter list) for every exported control function.
+//
+// wv2d_reset                 back to the state just after loading: log, faults, scripted rules
+//                            and pending callbacks dropped, WV2_DOUBLE_LOG and WV2_DOUBLE_CONFIG
+//                            read again. Live COM objects are not touched.
+// wv2d_configure             applies configuration text (README.md); returns the number of
+//                            rejected lines (0 when everything was accepted).
+// wv2d_set_fault             the next `times` calls named `name` (times < 0: every call, 0: clear)
+//                            return `result` without doing their work; for a callback name
+//                            (EnvironmentCompleted, ControllerCompleted, ScriptAdded,
+//                            ExecuteScriptCompleted) the callback delivers `result` and a null
+//                            object or text instead.
+// wv2d_set_browser_version   version text of the runtime; null restores "120.0.2210.91".
+// wv2d_get_log               copies the log (UTF-8 lines, each ending in '\n') into `buffer`,
+//                            NUL-terminated and truncated to `capacity`; returns the full length.
+// wv2d_clear_log             empties the in-process log (the log file is left alone).
+// wv2d_live_objects          number of the double's COM objects still alive.
+// wv2d_pending_callbacks     callbacks and scripted actions queued but not yet delivered.
+// wv2d_raise_*               raise an event on the newest open web view, synchronously, on the
+//                            calling thread; return the number of handlers invoked, or -1 when
+//                            no web view is open. `state` receives the permission state the
+//                            handlers left (0 default, 1 allow, 2 deny). A null `source` keeps
+//                            the web view's current source.
+#define WV2D_API(X)                                                                                \
+  X(void, wv2d_reset, (void))                                                                      \
+  X(int, wv2d_configure, (const char *text))                                                       \
+  X(void, wv2d_set_fault, (const char *name, HRESULT result, int times))                           \
+  X(void, wv2d_set_browser_version, (const wchar_t *version))                                      \
+  X(size_t, wv2d_get_log, (char *buffer, size_t capacity))                                         \
+  X(void, wv2d_clear_log, (void))                                                                  \
+  X(long, wv2d_live_objects, (void))                                                               \
+  X(long, wv2d_pending_callbacks, (void))                                                          \
+  X(int, wv2d_raise_web_message, (const wchar_t *text))                                            \
+  X(int, wv2d_raise_web_message_json, (const wchar_t *json))                                       \
+  X(int, wv2d_raise_permission_requested, (int kind, const wchar_t *uri, int *state))              \
+  X(int, wv2d_raise_navigation_completed,                                                          \
+    (int is_success, int web_error_status, const wchar_t *source))                                 \
+  X(int, wv2d_raise_document_title_changed, (const wchar_t *title))
+
+#ifdef __cplusplus
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace wv2d {
+
+// The control functions of one loaded double module.
+struct Api {
+#define WV2D_MEMBER(ret, name, params) ret(*name) params = nullptr;
+  WV2D_API(WV2D_MEMBER)
+#undef WV2D_MEMBER
+
+  HMODULE module = nullptr;
+
+  // Looks every function up in `module`; valid() tells whether all were found.
+  static Api load(HMODULE module) {
+    Api api;
+    api.module = module;
+    if (module) {
+#define WV2D_LOOKUP(ret, name, params)                                                             \
+  api.name =                                                                                       \
+      reinterpret_cast<ret(*) params>(reinterpret_cast<void *>(GetProcAddress(module, #name)));
+      WV2D_API(WV2D_LOOKUP)
+#undef WV2D_LOOKUP
+    }
+    return api;
+  }
+
+  // The module already loaded under `name` (a file name or a full path).
+  static Api loaded(const wchar_t *name) {
+    return load(GetModuleHandleW(name));
+  }
+
+  bool valid() const {
+    bool all = module != nullptr;
+#define WV2D_CHECK(ret, name, params) all = all && name != nullptr;
+    WV2D_API(WV2D_CHECK)
+#undef WV2D_CHECK
+    return all;
+  }
+
+  void reset() const {
+    wv2d_reset();
+  }
+  int configure(const std::string &text) const {
+    return wv2d_configure(text.c_str());
+  }
+  void set_fault(const char *name, HRESULT result, int times) const {
+    wv2d_set_fault(name, result, times);
+  }
+  long live_objects() const {
+    return wv2d_live_objects();
+  }
+  long pending_callbacks() const {
+    return wv2d_pending_callbacks();
+  }
+  void clear_log() const {
+    wv2d_clear_log();
+  }
+
+  std::string log() const {
+    std::string text(wv2d_get_log(nullptr, 0), '\0');
+    wv2d_get_log(text.empty() ? nullptr : &text[0], text.size() + 1);
+    return text;
+  }
+
+  // Every log line, without its line end.
+  std::vector<std::string> log_lines() const {
+    std::vector<std::string> lines;
+    const std::string text = log();
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+  }
+
+  // The lines that record calls made by the program: without the double's own callbacks
+  // ("-> ...") and notes ("# ...").
+  std::vector<std::string> program_calls() const {
+    std::vector<std::string> calls;
+    for (const std::string &line : log_lines()) {
+      if (line.rfind("-> ", 0) != 0 && line.rfind("# ", 0) != 0) {
+        calls.push_back(line);
+      }
+    }
+    return calls;
+  }
+};
+
+// A window handle as the log writes it: "0x" and upper-case hexadecimal digits.
+inline std::string handle_text(HWND window) {
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%llX",
+                static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(window)));
+  return text;
+}
+
+// An HRESULT as the log writes it: "0x" and eight upper-case hexadecimal digits.
+inline std::string hresult_text(HRESULT result) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result));
+  return text;
+}
+
+} // namespace wv2d
+
+#endif // __cplusplus
+
+#endif // WEBVIEW2_DOUBLE_H
