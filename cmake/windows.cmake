@@ -104,17 +104,6 @@ target_include_directories(ZorvelOffice PRIVATE ${GENERATED_DIR})
 target_link_libraries(ZorvelOffice PRIVATE webview_win32)
 set_target_properties(ZorvelOffice PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
 
-# End-to-end tests of the application, driven from outside the process.
-set(E2E_DIR ${CMAKE_BINARY_DIR}/e2e)
-add_executable(url_recorder WIN32 tests/e2e/url_recorder.cc)
-set_target_properties(url_recorder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${E2E_DIR})
-target_link_libraries(url_recorder PRIVATE shell32)
-
-add_executable(prompts_e2e_test tests/e2e/prompts_e2e_test.cc)
-set_target_properties(prompts_e2e_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${E2E_DIR})
-target_link_libraries(prompts_e2e_test PRIVATE gtest gtest_main advapi32 user32)
-add_dependencies(prompts_e2e_test ZorvelOffice url_recorder)
-add_wine_test(prompts_e2e_test)
 
 # Benchmark (not a test): the hand-over of the largest launch file.
 add_executable(launch_file_bench bench/launch_file_bench.cc)
@@ -124,3 +113,6 @@ add_executable(resources_test app/resources/resources_test.cc ${ZORVEL_RC})
 add_dependencies(resources_test zorvel_icon)
 target_link_libraries(resources_test PRIVATE gtest gtest_main version gdi32 user32)
 add_wine_test(resources_test)
+
+# End-to-end tests of the application, driven from outside the process.
+add_subdirectory(tests/e2e)
