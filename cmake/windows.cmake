@@ -116,3 +116,24 @@ add_wine_test(resources_test)
 
 # End-to-end tests of the application, driven from outside the process.
 add_subdirectory(tests/e2e)
+
+# The engine with the runtime double: once through the loader library beside the executable,
+# once through the runtime's registration (each in a folder of its own, since a loaded loader
+# library stays loaded for the rest of the process).
+add_executable(engine_loader_test tests/windows/engine_test.cc)
+target_compile_definitions(engine_loader_test PRIVATE ENGINE_TEST_VIA_LOADER)
+set_target_properties(engine_loader_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/engine_loader)
+target_link_libraries(engine_loader_test PRIVATE webview_win32 gtest gtest_main)
+add_dependencies(engine_loader_test webview2_double_loader)
+add_custom_command(TARGET engine_loader_test POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:webview2_double_loader>
+          $<TARGET_FILE_DIR:engine_loader_test>/WebView2Loader.dll)
+add_wine_test(engine_loader_test)
+
+add_executable(engine_registry_test tests/windows/engine_test.cc)
+target_compile_definitions(engine_registry_test PRIVATE
+  DOUBLE_RUNTIME_DLL="$<TARGET_FILE:webview2_double_runtime>")
+set_target_properties(engine_registry_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/engine_registry)
+target_link_libraries(engine_registry_test PRIVATE webview_win32 gtest gtest_main)
+add_dependencies(engine_registry_test webview2_double_runtime)
+add_wine_test(engine_registry_test)

@@ -1,0 +1,596 @@
+// The Windows engine under Wine with the WebView2 test double, reached either through the loader
+// library beside this executable or through the runtime's registration in the registry.
+#include "../webview2_double/webview2_double.h"
+
+#include <webview/detail/backends/win32_edge_engine.hh>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace webview;
+using namespace webview::detail;
+
+[[maybe_unused]] std::wstring windows_path(const char *unix_path) {
+  std::wstring path = L"Z:";
+  for (const char *c = unix_path; *c != '\0'; ++c) {
+    path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+  }
+  return path;
+}
+
+const wchar_t client_state_key[] =
+    L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+
+[[maybe_unused]] void register_runtime(HKEY root, const std::wstring &folder) {
+  HKEY h = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(root, client_state_key, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
+                            nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(h, L"EBWebView", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder.c_str()),
+                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+}
+
+[[maybe_unused]] void unregister_runtime() {
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, client_state_key, KEY_WOW64_32KEY, 0);
+  RegDeleteKeyExW(HKEY_CURRENT_USER, client_state_key, KEY_WOW64_32KEY, 0);
+}
+
+#ifdef ENGINE_TEST_VIA_LOADER
+constexpr const char *creation_call = "CreateCoreWebView2EnvironmentWithOptions";
+#else
+constexpr const char *creation_call = "CreateWebViewEnvironmentWithOptionsInternal";
+// The folder registered for the runtime: two levels above EBWebView\x64.
+std::wstring runtime_folder() {
+  std::wstring dll = windows_path(DOUBLE_RUNTIME_DLL);
+  for (int i = 0; i < 3; ++i) {
+    dll = dll.substr(0, dll.find_last_of(L'\\'));
+  }
+  return dll;
+}
+#endif
+
+// The double's control functions, from the module the engine uses.
+wv2d::Api double_api() {
+#ifdef ENGINE_TEST_VIA_LOADER
+  static HMODULE module = LoadLibraryW(L"WebView2Loader.dll");
+#else
+  static HMODULE module = LoadLibraryW(windows_path(DOUBLE_RUNTIME_DLL).c_str());
+#endif
+  return wv2d::Api::load(module);
+}
+
+// Records the messages the page posted, as the engine hands them over.
+class recording_engine : public win32_edge_engine {
+public:
+  using win32_edge_engine::win32_edge_engine;
+  std::vector<std::string> messages;
+
+protected:
+  void on_message(const std::string &message) override {
+    messages.push_back(message);
+    win32_edge_engine::on_message(message);
+  }
+};
+
+// Runs the engine's loop until everything dispatched so far has run.
+void run_until_idle(engine_base &engine) {
+  engine.dispatch([&engine] { engine.terminate(); });
+  engine.run();
+}
+
+std::size_t count_lines(const std::vector<std::string> &lines, const std::string &prefix) {
+  return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string &l) {
+    return l.compare(0, prefix.size(), prefix) == 0;
+  }));
+}
+
+bool quit_pending() {
+  MSG msg;
+  return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+class Engine : public testing::Test {
+protected:
+  void SetUp() override {
+    api = double_api();
+    ASSERT_TRUE(api.valid()) << "the double is not where the engine looks for it";
+    api.reset();
+#ifndef ENGINE_TEST_VIA_LOADER
+    unregister_runtime();
+    register_runtime(HKEY_CURRENT_USER, runtime_folder());
+#endif
+    while (quit_pending()) {
+    }
+  }
+  void TearDown() override {
+    EXPECT_EQ(window_count.load(), 0);
+    EXPECT_EQ(api.live_objects(), 0) << "the engine leaked browser objects";
+#ifndef ENGINE_TEST_VIA_LOADER
+    unregister_runtime();
+#endif
+  }
+
+  // The error a construction throws, or code 0 when it succeeds.
+  static webview::exception construction_error(bool debug = false) {
+    try {
+      win32_edge_engine engine(debug, nullptr);
+    } catch (const webview::exception &e) {
+      return e;
+    }
+    return webview::exception(0, "");
+  }
+
+  std::vector<std::string> calls() const { return api.program_calls(); }
+
+  wv2d::Api api;
+};
+
+TEST_F(Engine, EmbedsTheBrowserInOrder) {
+  {
+    win32_edge_engine engine(false, nullptr);
+    const auto lines = calls();
+    std::vector<std::string> names;
+    for (const auto &line : lines) {
+      names.push_back(line.substr(0, line.find(' ')));
+    }
+    const std::vector<std::string> expected = {
+        creation_call, "CreateCoreWebView2Controller", "get_CoreWebView2",
+        "add_WebMessageReceived", "add_PermissionRequested", "get_Settings",
+        "put_AreDevToolsEnabled", "put_IsStatusBarEnabled", "AddScriptToExecuteOnDocumentCreated",
+        "put_Bounds", "put_IsVisible", "MoveFocus"};
+    std::vector<std::string> relevant;
+    for (const auto &name : names) {
+      if (std::find(expected.begin(), expected.end(), name) != expected.end()) {
+        relevant.push_back(name);
+      }
+    }
+    EXPECT_EQ(relevant, expected);
+    EXPECT_EQ(count_lines(lines, "put_AreDevToolsEnabled 0"), 1u);
+    EXPECT_EQ(count_lines(lines, "put_IsStatusBarEnabled 0"), 1u);
+    EXPECT_EQ(count_lines(lines, "put_IsVisible 1"), 1u);
+    EXPECT_EQ(count_lines(lines, "MoveFocus 0"), 1u);
+    EXPECT_EQ(count_lines(lines, "AddScriptToExecuteOnDocumentCreated 1 (function() {"), 1u);
+
+    // The profile lives in the roaming application-data folder, named after the executable.
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring name = exe;
+    name = name.substr(name.find_last_of(L'\\') + 1);
+    std::string utf8_name(name.begin(), name.end());
+    const auto creation = std::find_if(lines.begin(), lines.end(), [](const std::string &l) {
+      return l.rfind(creation_call, 0) == 0;
+    });
+    ASSERT_NE(creation, lines.end());
+    EXPECT_NE(creation->find("AppData\\\\Roaming\\\\" + utf8_name), std::string::npos) << *creation;
+
+    auto window = engine.get_window();
+    ASSERT_TRUE(window.ok());
+    EXPECT_FALSE(IsWindowVisible(static_cast<HWND>(window.value()))) << "hidden until sized";
+    EXPECT_TRUE(engine.get_widget().ok());
+    EXPECT_TRUE(engine.get_browser_controller().ok());
+    EXPECT_EQ(window_count.load(), 1);
+  }
+  EXPECT_EQ(window_count.load(), 0);
+}
+
+TEST_F(Engine, DebugFlagEnablesDeveloperTools) {
+  win32_edge_engine engine(true, nullptr);
+  EXPECT_EQ(count_lines(calls(), "put_AreDevToolsEnabled 1"), 1u);
+}
+
+TEST_F(Engine, SettingsMustAnswerExactlyOk) {
+  const struct {
+    const char *call;
+    HRESULT result;
+    const char *message;
+  } rows[] = {{"get_Settings", S_FALSE, "get_Settings failed"},
+              {"put_AreDevToolsEnabled", S_FALSE, "put_AreDevToolsEnabled failed"},
+              {"put_IsStatusBarEnabled", E_FAIL, "put_IsStatusBarEnabled failed"}};
+  for (const auto &row : rows) {
+    api.reset();
+    api.set_fault(row.call, row.result, 1);
+    const auto e = construction_error();
+    EXPECT_EQ(e.code(), -1) << row.call;
+    EXPECT_STREQ(e.what(), row.message);
+    EXPECT_EQ(FindWindowW(L"webview", nullptr), nullptr) << "a failed engine leaves no window";
+  }
+}
+
+TEST_F(Engine, NoRuntimeIsMissingDependency) {
+#ifdef ENGINE_TEST_VIA_LOADER
+  api.set_fault("GetAvailableCoreWebView2BrowserVersionString", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), 1);
+  auto e = construction_error();
+  EXPECT_EQ(e.code(), -5);
+  EXPECT_STREQ(e.what(), "WebView2 is unavailable");
+  api.set_fault("GetAvailableCoreWebView2BrowserVersionString", S_OK, 1); // success, no text
+  e = construction_error();
+  EXPECT_EQ(e.code(), -5);
+#else
+  unregister_runtime();
+  const auto e = construction_error();
+  EXPECT_EQ(e.code(), -5);
+  EXPECT_STREQ(e.what(), "WebView2 is unavailable");
+#endif
+}
+
+TEST_F(Engine, RefusedCreationRetriesThenFails) {
+  api.set_fault(creation_call, E_FAIL, 2);
+  {
+    win32_edge_engine engine(false, nullptr);
+    EXPECT_EQ(count_lines(calls(), creation_call), 3u) << "two refusals, then a creation";
+  }
+  api.reset();
+  api.set_fault("EnvironmentCompleted", E_FAIL, 1);
+  api.set_fault("ControllerCompleted", E_FAIL, 1);
+  {
+    win32_edge_engine engine(false, nullptr);
+    EXPECT_EQ(count_lines(calls(), creation_call), 3u)
+        << "a failed environment and a failed controller each start a new attempt";
+  }
+}
+
+#ifdef ENGINE_TEST_VIA_LOADER
+TEST_F(Engine, SixtyAttemptsWithPausesThenInvalidState) {
+  api.set_fault(creation_call, E_FAIL, -1);
+  const auto start = std::chrono::steady_clock::now();
+  const auto e = construction_error();
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(e.code(), -3);
+  EXPECT_STREQ(e.what(), "");
+  EXPECT_EQ(count_lines(calls(), creation_call), 60u);
+  EXPECT_GE(elapsed, std::chrono::milliseconds(60 * 200 - 500)) << "a pause after each attempt";
+}
+#endif
+
+TEST_F(Engine, QuitDuringTheWaitCancels) {
+  // The folder is in use: no retry, no completion; only the quit ends the wait.
+  api.set_fault(creation_call, static_cast<HRESULT>(0x8007139F), 1);
+  PostQuitMessage(0);
+  auto e = construction_error();
+  EXPECT_EQ(e.code(), -4);
+  EXPECT_STREQ(e.what(), "");
+  EXPECT_EQ(count_lines(calls(), creation_call), 1u);
+  EXPECT_FALSE(quit_pending()) << "the quit is consumed, not posted again";
+
+  // A controller aborted by the runtime is not retried either.
+  api.reset();
+  api.set_fault("ControllerCompleted", E_ABORT, 1);
+  PostQuitMessage(0);
+  e = construction_error();
+  EXPECT_EQ(e.code(), -4);
+  EXPECT_EQ(count_lines(calls(), creation_call), 1u);
+  EXPECT_FALSE(quit_pending());
+}
+
+TEST_F(Engine, DefaultSizeOnlyWhenNoSizeWasSet) {
+  {
+    win32_edge_engine engine(false, nullptr);
+    run_until_idle(engine);
+    HWND window = static_cast<HWND>(engine.get_window().value());
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 640);
+    EXPECT_EQ(client.bottom, 480);
+    EXPECT_TRUE(IsWindowVisible(window));
+  }
+  {
+    win32_edge_engine engine(false, nullptr);
+    engine.set_size(1280, 840, hint_none);
+    run_until_idle(engine);
+    HWND window = static_cast<HWND>(engine.get_window().value());
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, 1280);
+    EXPECT_EQ(client.bottom, 840);
+  }
+}
+
+TEST_F(Engine, SizeHintsStylesLimitsAndDpiChanges) {
+  win32_edge_engine engine(false, nullptr);
+  HWND window = static_cast<HWND>(engine.get_window().value());
+  constexpr LONG resizable = WS_THICKFRAME | WS_MAXIMIZEBOX;
+
+  engine.set_size(300, 200, hint_min);
+  EXPECT_TRUE(IsWindowVisible(window)) << "the first hint_min shows the window";
+  MINMAXINFO info{};
+  SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 300);
+  EXPECT_EQ(info.ptMinTrackSize.y, 200);
+
+  engine.set_size(800, 600, hint_fixed);
+  EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & resizable, 0);
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 800);
+  EXPECT_EQ(client.bottom, 600);
+
+  engine.set_size(1000, 900, hint_max);
+  EXPECT_EQ(GetWindowLongW(window, GWL_STYLE) & resizable, resizable) << "resizable again";
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 800) << "hint_max does not resize";
+  info = MINMAXINFO{};
+  SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMaxSize.x, 1000);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 900);
+
+  engine.set_size(800, 0, hint_min);
+  info = MINMAXINFO{};
+  info.ptMinTrackSize = {1, 1};
+  SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.ptMinTrackSize.x, 1) << "both components must be positive";
+
+  engine.set_size(641, 480, static_cast<size_hint>(7)); // unknown hints act as hint_none
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 641);
+
+  // Moving to a 144-DPI monitor scales the client area and keeps the top-left corner.
+  engine.set_size(0, 0, hint_max); // no maximum any more
+  engine.set_size(800, 600, hint_none);
+  RECT before;
+  GetWindowRect(window, &before);
+  SIZE scaled{};
+  EXPECT_EQ(SendMessageW(window, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&scaled)), TRUE);
+  EXPECT_EQ(scaled.cx, 1200);
+  EXPECT_EQ(scaled.cy, 900);
+  // The window takes the outer size of the scaled client area at the new DPI. (Under Wine the
+  // frame itself stays at 96 DPI, so the outer size is what can be checked exactly.)
+  auto expect_scaled = [&](int old_dpi, int new_dpi) {
+    RECT c;
+    GetClientRect(window, &c);
+    const auto expected = window_size_for_client(window, c.right * new_dpi / old_dpi,
+                                                 c.bottom * new_dpi / old_dpi, new_dpi);
+    RECT suggested{0, 0, 10, 10};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(new_dpi, new_dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT after;
+    GetWindowRect(window, &after);
+    EXPECT_EQ(after.right - after.left, expected.first) << old_dpi << " -> " << new_dpi;
+    EXPECT_EQ(after.bottom - after.top, expected.second);
+    EXPECT_EQ(after.left, before.left) << "the top-left corner stays";
+    EXPECT_EQ(after.top, before.top);
+  };
+  expect_scaled(96, 144);
+  expect_scaled(144, 120);
+  SendMessageW(window, 0x02E4, 96, reinterpret_cast<LPARAM>(&scaled));
+  GetClientRect(window, &client);
+  EXPECT_EQ(scaled.cx, client.right * 96 / 120) << "the query divides by the DPI last applied";
+}
+
+TEST_F(Engine, DispatchFromWorkerRunsOnceEachOnTheUiThreadInOrder) {
+  win32_edge_engine engine(false, nullptr);
+  const DWORD ui = GetCurrentThreadId();
+  std::vector<int> order;
+  std::atomic<int> wrong_thread{0};
+  std::thread worker([&] {
+    for (int i = 0; i < 200; ++i) {
+      engine.dispatch([&, i] {
+        if (GetCurrentThreadId() != ui) {
+          ++wrong_thread;
+        }
+        order.push_back(i);
+        if (i == 199) {
+          engine.terminate();
+        }
+      });
+    }
+  });
+  engine.run();
+  worker.join();
+  ASSERT_EQ(order.size(), 200u);
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(order[i], i);
+  }
+  EXPECT_EQ(wrong_thread.load(), 0);
+}
+
+TEST_F(Engine, ClosingTheLastWindowEndsTheLoop) {
+  win32_edge_engine first(false, nullptr);
+  win32_edge_engine second(false, nullptr);
+  EXPECT_EQ(window_count.load(), 2);
+  HWND w1 = static_cast<HWND>(first.get_window().value());
+  HWND w2 = static_cast<HWND>(second.get_window().value());
+  bool second_closed = false;
+  first.dispatch([&] {
+    PostMessageW(w1, WM_CLOSE, 0, 0);
+    // Still running after the first window: close the second a little later.
+    first.dispatch([&] {
+      second_closed = true;
+      PostMessageW(w2, WM_CLOSE, 0, 0);
+    });
+  });
+  EXPECT_TRUE(first.run().ok());
+  EXPECT_TRUE(second_closed) << "the loop ended only after both windows closed";
+  EXPECT_EQ(window_count.load(), 0);
+  EXPECT_EQ(first.get_window().error().code, -3);
+  EXPECT_EQ(second.get_widget().error().code, -3) << "the widget died with its window";
+}
+
+TEST_F(Engine, DestroyingAnOpenEngineDrainsItsQueueWithoutQuitting) {
+  int ran = 0;
+  {
+    win32_edge_engine engine(false, nullptr);
+    engine.dispatch([&] { ++ran; });
+    engine.dispatch([&] { ++ran; });
+    EXPECT_EQ(ran, 0);
+  }
+  EXPECT_EQ(ran, 2);
+  EXPECT_FALSE(quit_pending()) << "destruction posts no WM_QUIT";
+  EXPECT_EQ(FindWindowW(L"webview", nullptr), nullptr);
+}
+
+TEST_F(Engine, HostWindowByHandleOrByAddress) {
+  // A host sets up COM for its own thread; the engine leaves that to it.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(host, nullptr);
+  for (int by_address = 0; by_address < 2; ++by_address) {
+    api.reset();
+    {
+      win32_edge_engine engine(false, by_address ? static_cast<void *>(&host) : host);
+      EXPECT_EQ(engine.get_window().value(), host);
+      HWND widget = static_cast<HWND>(engine.get_widget().value());
+      EXPECT_EQ(GetParent(widget), host);
+      EXPECT_EQ(window_count.load(), 0) << "a host window is not counted";
+      EXPECT_EQ(count_lines(calls(), "MoveFocus"), 0u) << "focus stays with the host";
+    }
+    EXPECT_TRUE(IsWindow(host)) << "the host window survives the engine";
+  }
+  DestroyWindow(host);
+  CoUninitialize();
+}
+
+TEST_F(Engine, OnlyClipboardReadIsGranted) {
+  win32_edge_engine engine(false, nullptr);
+  for (int kind = 0; kind <= 12; ++kind) {
+    int state = -1;
+    ASSERT_EQ(api.wv2d_raise_permission_requested(kind, L"https://example.test/", &state), 1);
+    EXPECT_EQ(state, kind == 6 ? 1 : 0) << "permission kind " << kind;
+  }
+}
+
+TEST_F(Engine, WebMessagesReachTheEngineAsUtf8) {
+  recording_engine engine(false, nullptr);
+  api.wv2d_raise_web_message(L"{\"id\":\"1\",\"method\":\"\u0632\",\"params\":[\"\U0001F600\"]}");
+  api.wv2d_raise_web_message_json(L"{\"not\":\"a string\"}");
+  ASSERT_EQ(engine.messages.size(), 1u) << "a message that is not a string never arrives";
+  EXPECT_EQ(engine.messages[0],
+            "{\"id\":\"1\",\"method\":\"\xD8\xB2\",\"params\":[\"\xF0\x9F\x98\x80\"]}");
+}
+
+TEST_F(Engine, BoundCallsAreAnsweredInThePage) {
+  win32_edge_engine engine(false, nullptr);
+  engine.bind("add", [](std::string req) { return req == "[1,2]" ? std::string("3") : std::string("?"); });
+  api.clear_log();
+  api.wv2d_raise_web_message(L"{\"id\":\"c1\",\"method\":\"add\",\"params\":[1,2]}");
+  run_until_idle(engine);
+  EXPECT_EQ(count_lines(calls(), "ExecuteScript window.__webview__.onReply(\"c1\", 0, \"3\")"), 1u);
+}
+
+TEST_F(Engine, NavigationHtmlScriptsAndTitle) {
+  win32_edge_engine engine(false, nullptr);
+  api.clear_log();
+  engine.navigate("https://zo-office.zorvel.net/\xD8\xB2");
+  engine.navigate("");
+  engine.navigate("bad \xFF utf-8");
+  engine.set_html("<p>\xD9\x85</p>");
+  engine.eval("1+1");
+  const auto lines = calls();
+  EXPECT_EQ(count_lines(lines, "Navigate https://zo-office.zorvel.net/\xD8\xB2"), 1u);
+  EXPECT_EQ(count_lines(lines, "Navigate about:blank"), 1u);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string("Navigate ")), 1)
+      << "invalid UTF-8 gives an empty address";
+  EXPECT_EQ(count_lines(lines, "NavigateToString <p>\xD9\x85</p>"), 1u);
+  EXPECT_EQ(count_lines(lines, "ExecuteScript 1+1"), 1u);
+
+  HWND window = static_cast<HWND>(engine.get_window().value());
+  engine.set_title("\xD8\xB2 Title");
+  wchar_t title[64];
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"\u0632 Title");
+  engine.set_title("bad \xC3");
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"");
+}
+
+TEST_F(Engine, UserScriptsAreReinstalledInOrderOnBind) {
+  win32_edge_engine engine(false, nullptr);
+  engine.init("first();");
+  api.clear_log();
+  engine.bind("f", [](std::string) { return std::string(); });
+  engine.bind("g", [](std::string) { return std::string(); });
+  std::vector<std::string> script_calls;
+  for (const auto &line : calls()) {
+    if (line.rfind("AddScript", 0) == 0 || line.rfind("RemoveScript", 0) == 0) {
+      script_calls.push_back(line.substr(0, line.find(' ', line.find(' ') + 1)));
+    }
+  }
+  // Bridge 1 and "first();" 2 exist; the first bind appends the bind script (3); the second
+  // removes all three and adds them again in order (4, 5, 6).
+  EXPECT_EQ(script_calls, (std::vector<std::string>{
+                              "AddScriptToExecuteOnDocumentCreated 3",
+                              "RemoveScriptToExecuteOnDocumentCreated 1",
+                              "RemoveScriptToExecuteOnDocumentCreated 2",
+                              "RemoveScriptToExecuteOnDocumentCreated 3",
+                              "AddScriptToExecuteOnDocumentCreated 4",
+                              "AddScriptToExecuteOnDocumentCreated 5",
+                              "AddScriptToExecuteOnDocumentCreated 6",
+                          }));
+}
+
+TEST_F(Engine, FailedScriptAdditionsGetEmptyIds) {
+  win32_edge_engine engine(false, nullptr);
+  api.set_fault("AddScriptToExecuteOnDocumentCreated", E_FAIL, -1);
+  engine.init("a();");
+  engine.init("b();");
+  api.clear_log();
+  engine.bind("f", [](std::string) { return std::string(); });
+  // Removing all passes the empty ids of the two failed scripts.
+  EXPECT_EQ(count_lines(calls(), "RemoveScriptToExecuteOnDocumentCreated "), 0u)
+      << "the first bind only appends";
+  engine.bind("g", [](std::string) { return std::string(); });
+  const auto lines = calls();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string("RemoveScriptToExecuteOnDocumentCreated ")), 3)
+      << "two failed scripts and the failed bind script, all with empty ids";
+}
+
+TEST_F(Engine, ResizeAndActivationReachTheBrowser) {
+  win32_edge_engine engine(false, nullptr);
+  engine.set_size(500, 400, hint_none);
+  HWND window = static_cast<HWND>(engine.get_window().value());
+  HWND widget = static_cast<HWND>(engine.get_widget().value());
+  api.clear_log();
+  SendMessageW(window, WM_SIZE, 0, 0);
+  RECT r;
+  GetClientRect(widget, &r);
+  EXPECT_EQ(r.right, 500);
+  EXPECT_EQ(r.bottom, 400);
+  SendMessageW(widget, WM_SIZE, 0, MAKELPARAM(500, 400));
+  EXPECT_EQ(count_lines(calls(), "put_Bounds 0 0 500 400"), 1u);
+  api.clear_log();
+  SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_EQ(count_lines(calls(), "MoveFocus"), 0u);
+  SendMessageW(window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+  SendMessageW(window, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(count_lines(calls(), "MoveFocus 0"), 2u);
+}
+
+#ifndef ENGINE_TEST_VIA_LOADER
+TEST_F(Engine, RegisteredVersionDecidesAvailability) {
+  for (const wchar_t *text : {L"C:\\rt\\120.0.1149.5", L"C:\\rt\\120.0", L"C:\\rt\\120.0.2210.91\\"}) {
+    unregister_runtime();
+    register_runtime(HKEY_CURRENT_USER, text);
+    EXPECT_EQ(construction_error().code(), -5);
+  }
+  // A machine-wide registration that is not acceptable lets the per-user one through.
+  unregister_runtime();
+  register_runtime(HKEY_LOCAL_MACHINE, L"C:\\old\\120.0.1000.1");
+  register_runtime(HKEY_CURRENT_USER, runtime_folder());
+  EXPECT_EQ(construction_error().code(), 0);
+  // An acceptable machine-wide registration hides the per-user one: its library is missing.
+  unregister_runtime();
+  register_runtime(HKEY_LOCAL_MACHINE, L"C:\\nowhere\\120.0.2210.91");
+  register_runtime(HKEY_CURRENT_USER, runtime_folder());
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(construction_error().code(), -3);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(11));
+}
+
+TEST_F(Engine, RuntimeFolderWithTrailingSlash) {
+  unregister_runtime();
+  register_runtime(HKEY_CURRENT_USER, runtime_folder() + L"/");
+  EXPECT_EQ(construction_error().code(), 0);
+  EXPECT_EQ(count_lines(calls(), "CreateWebViewEnvironmentWithOptionsInternal 1 0 "), 1u);
+}
+#endif
+
+} // namespace
