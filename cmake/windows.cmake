@@ -137,3 +137,8 @@ set_target_properties(engine_registry_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY $
 target_link_libraries(engine_registry_test PRIVATE webview_win32 gtest gtest_main)
 add_dependencies(engine_registry_test webview2_double_runtime)
 add_wine_test(engine_registry_test)
+
+add_test(NAME example_c_end_to_end
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/example_c_test.sh ${CMAKE_BINARY_DIR}
+                 $<TARGET_FILE:example_c> $<TARGET_FILE:webview> $<TARGET_FILE:webview2_double_loader>)
+set_tests_properties(example_c_end_to_end PROPERTIES FIXTURES_REQUIRED wine)
