@@ -4,6 +4,7 @@
 #   wine-run.sh BUILD_DIR --stop         stop both
 #   wine-run.sh BUILD_DIR --env          print the environment for running Wine by hand
 #   wine-run.sh BUILD_DIR PROGRAM ARGS   run PROGRAM (starting what is missing first)
+# ZO_USE_DISPLAY=:0 shows programs on that display instead of the virtual one.
 set -euo pipefail
 build=$(mkdir -p "$1" && cd "$1" && pwd)
 shift
@@ -36,7 +37,7 @@ start() {
     done
     echo ":$n" >"$state/display"
   fi
-  export DISPLAY="$(cat "$state/display")"
+  export DISPLAY="${ZO_USE_DISPLAY:-$(cat "$state/display")}"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || true
     "$wineserver" -w 9>&-
