@@ -142,3 +142,17 @@ add_test(NAME example_c_end_to_end
          COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/example_c_test.sh ${CMAKE_BINARY_DIR}
                  $<TARGET_FILE:example_c> $<TARGET_FILE:webview> $<TARGET_FILE:webview2_double_loader>)
 set_tests_properties(example_c_end_to_end PROPERTIES FIXTURES_REQUIRED wine)
+
+# The dark title bar, observed through a stand-in dwmapi.dll beside the test.
+add_library(dwmapi_standin SHARED tests/windows/dwmapi_standin.cc tests/windows/dwmapi_standin.def)
+set_target_properties(dwmapi_standin PROPERTIES PREFIX "" OUTPUT_NAME dwmapi
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/theme_test)
+add_executable(theme_test tests/windows/theme_test.cc)
+set_target_properties(theme_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/theme_test)
+target_link_libraries(theme_test PRIVATE webview_win32 gtest gtest_main)
+add_dependencies(theme_test dwmapi_standin webview2_double_loader)
+add_custom_command(TARGET theme_test POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:webview2_double_loader>
+          $<TARGET_FILE_DIR:theme_test>/WebView2Loader.dll)
+add_wine_test(theme_test)
+set_tests_properties(theme_test PROPERTIES ENVIRONMENT "WINEDLLOVERRIDES=dwmapi=n,b")
