@@ -115,18 +115,17 @@ inline void attach_browser_hooks(ICoreWebView2Controller *controller, HWND windo
   }
   EventRegistrationToken token{};
   using title_hook = Ev<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2 *, IUnknown *>;
-  webview->add_DocumentTitleChanged(
-      new title_hook([window](ICoreWebView2 *sender, IUnknown *) {
-        return on_title_changed(window, sender);
-      }),
-      &token);
+  webview->add_DocumentTitleChanged(new title_hook([window](ICoreWebView2 *sender, IUnknown *) {
+                                      return on_title_changed(window, sender);
+                                    }),
+                                    &token);
   using navigation_hook = Ev<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2 *,
                              ICoreWebView2NavigationCompletedEventArgs *>;
   webview->add_NavigationCompleted(
-      new navigation_hook([start_url](ICoreWebView2 *sender,
-                                      ICoreWebView2NavigationCompletedEventArgs *args) {
-        return on_navigation_completed(sender, args, start_url);
-      }),
+      new navigation_hook(
+          [start_url](ICoreWebView2 *sender, ICoreWebView2NavigationCompletedEventArgs *args) {
+            return on_navigation_completed(sender, args, start_url);
+          }),
       &token);
   webview->Release();
 }

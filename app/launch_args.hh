@@ -44,8 +44,8 @@ inline bool read_launch_file(const wchar_t *path, std::string &bytes) {
     bytes.reserve(static_cast<std::size_t>(size.QuadPart));
     char chunk[65536];
     DWORD got = 0;
-    while (bytes.size() <= launch_file_limit && ReadFile(file, chunk, sizeof chunk, &got, nullptr) &&
-           got > 0) {
+    while (bytes.size() <= launch_file_limit &&
+           ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
       bytes.append(chunk, got);
     }
     ok = bytes.size() <= launch_file_limit;

@@ -11,7 +11,9 @@ inline bool starts_with(const std::string &text, const char *prefix) {
 }
 
 // Only https addresses are opened in the default browser (the scheme exactly in lower case).
-inline bool is_https_address(const std::string &url) { return starts_with(url, "https://"); }
+inline bool is_https_address(const std::string &url) {
+  return starts_with(url, "https://");
+}
 
 // The window shows the page's title, or the short application title for an empty one or an
 // internal "about:" page.

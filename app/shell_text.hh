@@ -38,7 +38,9 @@ inline std::string narrow(const wchar_t *text) {
   return out;
 }
 
-inline std::string narrow(const std::wstring &text) { return narrow(text.c_str()); }
+inline std::string narrow(const std::wstring &text) {
+  return narrow(text.c_str());
+}
 
 } // namespace zorvel
 

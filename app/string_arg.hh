@@ -43,11 +43,21 @@ inline std::string string_arg(const std::string &request, std::size_t index) {
       }
       const char e = request[++i];
       switch (e) {
-      case 'n': value += '\n'; break;
-      case 't': value += '\t'; break;
-      case 'r': value += '\r'; break;
-      case 'b': value += '\b'; break;
-      case 'f': value += '\f'; break;
+      case 'n':
+        value += '\n';
+        break;
+      case 't':
+        value += '\t';
+        break;
+      case 'r':
+        value += '\r';
+        break;
+      case 'b':
+        value += '\b';
+        break;
+      case 'f':
+        value += '\f';
+        break;
       case 'u':
         if (request.size() - i > 4) {
           // Reads the four characters after 'u' up to the first that is not a hex digit.

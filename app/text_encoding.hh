@@ -10,8 +10,7 @@ namespace zorvel {
 
 // RFC 4648 base64 with padding and no line breaks.
 inline std::string base64_encode(const unsigned char *data, std::size_t n) {
-  static const char alphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   out.reserve(4 * ((n + 2) / 3));
   std::size_t i = 0;

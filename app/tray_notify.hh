@@ -41,9 +41,9 @@ inline void show_balloon(HWND window, const std::string &title, const std::strin
     tray_icon.hWnd = window;
     tray_icon.uID = 1;
     tray_icon.uFlags = NIF_ICON | NIF_TIP;
-    tray_icon.hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                                    IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                    GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    tray_icon.hIcon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     fill_balloon_field(tray_icon.szTip, app_short_title, 127);
     Shell_NotifyIconW(NIM_ADD, &tray_icon);
     tray_icon_added = true;

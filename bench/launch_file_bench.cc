@@ -1,6 +1,7 @@
 // Hand-over of the largest launch file (62,914,559 bytes): from reading the argument to the
 // UTF-16 reply script that would be given to the browser. Prints the time of each step and the
-// process's peak memory. Run under Wine: scripts/wine-run.sh build/windows build/windows/launch_file_bench.exe
+// process's peak memory. Run under Wine: scripts/wine-run.sh build/windows
+// build/windows/launch_file_bench.exe
 #include "../app/launch_args.hh"
 #include "../app/native_bindings.hh"
 #include "../tests/support/test_engine.hh"
@@ -42,7 +43,9 @@ void operator delete(void *p) noexcept {
   }
 }
 
-void operator delete(void *p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void *p, std::size_t) noexcept {
+  operator delete(p);
+}
 
 namespace {
 
@@ -59,7 +62,9 @@ protected:
   }
 };
 
-double mib(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+double mib(SIZE_T bytes) {
+  return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
 
 void report(const char *step, std::chrono::steady_clock::time_point &since) {
   const auto now = std::chrono::steady_clock::now();
@@ -99,7 +104,8 @@ int main() {
 
   utf16_engine engine;
   engine.pump();
-  engine.bind("__zoArgFile", [&launch](std::string) { return zorvel::launch_file_handler(launch); });
+  engine.bind("__zoArgFile",
+              [&launch](std::string) { return zorvel::launch_file_handler(launch); });
   engine.receive(R"({"id":"0123456789abcdef0123456789abcdef","method":"__zoArgFile","params":[]})");
   engine.pump();
   report("reply script built and converted", t);

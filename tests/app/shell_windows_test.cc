@@ -98,8 +98,8 @@ TEST(LaunchArgument, SizeLimitIsOneByteUnderSixtyMebibytes) {
 
 class RuntimeRegistration : public testing::Test {
 protected:
-  static constexpr const wchar_t *wow =
-      L"SOFTWARE\\WOW6432Node\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+  static constexpr const wchar_t *wow = L"SOFTWARE\\WOW6432Node\\Microsoft\\EdgeUpdate\\Clients\\{"
+                                        L"F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
   static constexpr const wchar_t *plain =
       L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
   void TearDown() override {

@@ -3,4 +3,6 @@
 
 extern "C" int c_header_compiles_as_c(void);
 
-TEST(CHeader, CompilesAndLinksFromC) { EXPECT_EQ(c_header_compiles_as_c(), 1); }
+TEST(CHeader, CompilesAndLinksFromC) {
+  EXPECT_EQ(c_header_compiles_as_c(), 1);
+}

@@ -104,9 +104,9 @@ TEST(UserScripts, ReplaceReinstallsAllInOrderAndChangesOnlyTheMatch) {
   auto *result = engine.replace_user_script(*second, "TWO");
   ASSERT_EQ(result, second) << "the result is the matching entry, at its place";
   EXPECT_EQ(result->get_code(), "TWO");
-  EXPECT_EQ(engine.script_log, (std::vector<std::string>{"remove:1", "remove:2", "remove:3",
-                                                          "remove:4", "add:5", "add:6", "add:7",
-                                                          "add:8"}));
+  EXPECT_EQ(engine.script_log,
+            (std::vector<std::string>{"remove:1", "remove:2", "remove:3", "remove:4", "add:5",
+                                      "add:6", "add:7", "add:8"}));
   std::vector<std::string> codes;
   for (const auto &entry : engine.installed) {
     codes.push_back(entry.second);
@@ -129,7 +129,7 @@ TEST(UserScripts, ReplaceOnEmptyListInstallsNothing) {
 }
 
 TEST(UserScripts, ReplaceWithoutMatchReinstallsAndReturnsNone) {
-  test_engine engine; // bridge has id 1
+  test_engine engine;             // bridge has id 1
   engine.add_user_script("mine"); // id 2
   test_engine other(true, false);
   for (int i = 0; i < 4; ++i) {
@@ -137,7 +137,8 @@ TEST(UserScripts, ReplaceWithoutMatchReinstallsAndReturnsNone) {
   }
   engine.script_log.clear();
   EXPECT_EQ(engine.replace_user_script(other.user_scripts().back(), "new"), nullptr);
-  EXPECT_EQ(engine.script_log, (std::vector<std::string>{"remove:1", "remove:2", "add:3", "add:4"}));
+  EXPECT_EQ(engine.script_log,
+            (std::vector<std::string>{"remove:1", "remove:2", "add:3", "add:4"}));
   EXPECT_EQ(engine.installed.back().second, "mine");
 }
 
@@ -158,9 +159,10 @@ TEST(Bindings, BindInstallsOneBindScriptListingNamesInTableOrder) {
                                "    window.__webview__.onBind(name);\n  });\n})()";
   EXPECT_EQ(engine.user_scripts().back().get_code(), expected);
   EXPECT_EQ(engine.installed.back().second, expected);
-  EXPECT_EQ(engine.evaluated,
-            (std::vector<std::string>{"if (window.__webview__) {\nwindow.__webview__.onBind(\"b\")\n}",
-                                      "if (window.__webview__) {\nwindow.__webview__.onBind(\"a\")\n}"}));
+  EXPECT_EQ(
+      engine.evaluated,
+      (std::vector<std::string>{"if (window.__webview__) {\nwindow.__webview__.onBind(\"b\")\n}",
+                                "if (window.__webview__) {\nwindow.__webview__.onBind(\"a\")\n}"}));
 }
 
 TEST(Bindings, BindScriptKeepsItsPlaceBehindLaterInitScripts) {
@@ -227,9 +229,10 @@ TEST(Calls, MessageRunsBindingLaterAndReplies) {
   EXPECT_TRUE(requests.empty()) << "the call never runs inside on_message";
   engine.pump();
   EXPECT_EQ(requests, (std::vector<std::string>{"[1,2]"}));
-  EXPECT_EQ(engine.evaluated, (std::vector<std::string>{
-                                  "window.__webview__.onReply(\"0123456789abcdef0123456789abcdef\", "
-                                  "0, \"{\\\"sum\\\":3}\")"}));
+  EXPECT_EQ(
+      engine.evaluated,
+      (std::vector<std::string>{"window.__webview__.onReply(\"0123456789abcdef0123456789abcdef\", "
+                                "0, \"{\\\"sum\\\":3}\")"}));
 }
 
 TEST(Calls, CallWithoutArgumentsGetsEmptyArray) {
@@ -302,14 +305,13 @@ TEST(Resolve, ReplyTexts) {
   engine.resolve("q\"", 0, "\"s\"");
   EXPECT_TRUE(engine.evaluated.empty()) << "replies are dispatched";
   engine.pump();
-  EXPECT_EQ(engine.evaluated,
-            (std::vector<std::string>{
-                "window.__webview__.onReply(\"id0\", 0, \"true\")",
-                "window.__webview__.onReply(\"id1\", 1, \"{\\\"x\\\":1}\")",
-                "window.__webview__.onReply(\"id3\", -3, \"abc\")",
-                "window.__webview__.onReply(\"ide\", 0, undefined)",
-                "window.__webview__.onReply(\"q\\\"\", 0, \"\\\"s\\\"\")",
-            }));
+  EXPECT_EQ(engine.evaluated, (std::vector<std::string>{
+                                  "window.__webview__.onReply(\"id0\", 0, \"true\")",
+                                  "window.__webview__.onReply(\"id1\", 1, \"{\\\"x\\\":1}\")",
+                                  "window.__webview__.onReply(\"id3\", -3, \"abc\")",
+                                  "window.__webview__.onReply(\"ide\", 0, undefined)",
+                                  "window.__webview__.onReply(\"q\\\"\", 0, \"\\\"s\\\"\")",
+                              }));
 }
 
 TEST(Resolve, FromAnotherThreadIsEvaluatedOnTheLoop) {
@@ -322,7 +324,8 @@ TEST(Resolve, FromAnotherThreadIsEvaluatedOnTheLoop) {
   });
   engine.run();
   worker.join();
-  EXPECT_EQ(engine.evaluated, (std::vector<std::string>{"window.__webview__.onReply(\"w\", 0, \"1\")"}));
+  EXPECT_EQ(engine.evaluated,
+            (std::vector<std::string>{"window.__webview__.onReply(\"w\", 0, \"1\")"}));
 }
 
 TEST(WindowCount, LastWindowEndsTheLoopUnlessSkipped) {

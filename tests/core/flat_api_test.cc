@@ -43,7 +43,8 @@ TEST(FlatApi, NullArgumentsAreCheckedBeforeTheHandle) {
   EXPECT_EQ(webview_set_html(w, nullptr), WEBVIEW_ERROR_INVALID_ARGUMENT);
   EXPECT_EQ(webview_init(w, nullptr), WEBVIEW_ERROR_INVALID_ARGUMENT);
   EXPECT_EQ(webview_eval(w, nullptr), WEBVIEW_ERROR_INVALID_ARGUMENT);
-  EXPECT_EQ(webview_bind(w, nullptr, [](const char *, const char *, void *) {}, nullptr),
+  EXPECT_EQ(webview_bind(
+                w, nullptr, [](const char *, const char *, void *) {}, nullptr),
             WEBVIEW_ERROR_INVALID_ARGUMENT);
   EXPECT_EQ(webview_bind(w, "f", nullptr, nullptr), WEBVIEW_ERROR_INVALID_ARGUMENT);
   EXPECT_EQ(webview_unbind(w, nullptr), WEBVIEW_ERROR_INVALID_ARGUMENT);
@@ -80,8 +81,11 @@ TEST(FlatApi, OutcomesAndExceptionsBecomeCodes) {
   EXPECT_EQ(webview_eval(w, "throw"), WEBVIEW_ERROR_UNSPECIFIED);
   EXPECT_EQ(webview_eval(w, "1"), 0);
   EXPECT_EQ(webview_run(w), WEBVIEW_ERROR_UNSPECIFIED);
-  EXPECT_EQ(webview_bind(w, "f", [](const char *, const char *, void *) {}, nullptr), 0);
-  EXPECT_EQ(webview_bind(w, "f", [](const char *, const char *, void *) {}, nullptr),
+  EXPECT_EQ(webview_bind(
+                w, "f", [](const char *, const char *, void *) {}, nullptr),
+            0);
+  EXPECT_EQ(webview_bind(
+                w, "f", [](const char *, const char *, void *) {}, nullptr),
             WEBVIEW_ERROR_DUPLICATE);
   EXPECT_EQ(webview_unbind(w, "g"), WEBVIEW_ERROR_NOT_FOUND);
   EXPECT_EQ(webview_unbind(w, "f"), 0);
@@ -138,8 +142,8 @@ TEST(FlatApi, BindDispatchAndReturnRoundTrip) {
   engine.pump();
   EXPECT_EQ(dispatched, 1);
   EXPECT_EQ(record.seen, (std::vector<std::string>{"c1|[\"x\"]"}));
-  EXPECT_EQ(engine.evaluated,
-            (std::vector<std::string>{"window.__webview__.onReply(\"c1\", 1, \"{\\\"e\\\":true}\")"}));
+  EXPECT_EQ(engine.evaluated, (std::vector<std::string>{
+                                  "window.__webview__.onReply(\"c1\", 1, \"{\\\"e\\\":true}\")"}));
 }
 
 TEST(FlatApi, DestroyRunsTheVirtualDestructor) {

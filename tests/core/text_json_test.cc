@@ -14,7 +14,9 @@ namespace {
 
 using namespace webview::detail;
 
-utf16_string to_platform(const std::u16string &s) { return utf16_string(s.begin(), s.end()); }
+utf16_string to_platform(const std::u16string &s) {
+  return utf16_string(s.begin(), s.end());
+}
 
 TEST(Utf8ToUtf16, SharedVectors) {
   for (const auto &v : utf8_vectors) {
@@ -36,7 +38,8 @@ TEST(Utf, RoundTripOfEveryScalarValue) {
     }
     std::u16string one;
     if (cp >= 0x10000) {
-      one = {char16_t(0xD800 + ((cp - 0x10000) >> 10)), char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF))};
+      one = {char16_t(0xD800 + ((cp - 0x10000) >> 10)),
+             char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF))};
     } else {
       one = {char16_t(cp)};
     }
@@ -58,7 +61,8 @@ TEST(Utf, PortableCodecAgreesWithPlatform) {
       s += static_cast<char>(pick(rng) == 0 ? byte(rng)
                                             : interesting[byte(rng) % sizeof(interesting)]);
     }
-    ASSERT_EQ(portable::utf8_to_utf16<utf16_string>(s), utf8_to_utf16(s)) << testing::PrintToString(s);
+    ASSERT_EQ(portable::utf8_to_utf16<utf16_string>(s), utf8_to_utf16(s))
+        << testing::PrintToString(s);
     utf16_string w;
     for (int n = length(rng); n > 0; --n) {
       static const wchar_t units[] = {0x41, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xE9, 0xFFFF};

@@ -29,7 +29,10 @@ inline const utf8_vector utf8_vectors[] = {
     {"last before surrogates", "\xED\x9F\xBF", u"\uD7FF"},
     {"first after surrogates", "\xEE\x80\x80", u"\uE000"},
     {"noncharacter U+FFFF", "\xEF\xBF\xBF", u"\uFFFF"},
-    {"BOM kept", "\xEF\xBB\xBF" "a", u"\uFEFFa"},
+    {"BOM kept",
+     "\xEF\xBB\xBF"
+     "a",
+     u"\uFEFFa"},
     {"four-byte emoji", "\xF0\x9F\x98\x80", u"\U0001F600"},
     {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
     {"A then lone 0xFF", "A\xFF", u""},
@@ -52,7 +55,10 @@ inline const utf8_vector utf8_vectors[] = {
     {"above U+10FFFF", "\xF4\x90\x80\x80", u""},
     {"F5 lead byte", "\xF5\x80\x80\x80", u""},
     {"five-byte form", "\xF8\x88\x80\x80\x80", u""},
-    {"continuation replaced by ASCII", "\xC3" "A", u""},
+    {"continuation replaced by ASCII",
+     "\xC3"
+     "A",
+     u""},
     {"valid then invalid", "\xC3\xA9\xFF", u""},
 };
 

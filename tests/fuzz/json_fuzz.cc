@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   std::size_t length = 0;
 
   const long long index = size > 0 ? static_cast<signed char>(data[0]) : 0;
-  check_found(text.get(), size,
-              find_json_value(text.get(), size, nullptr, index, &value, &length), value, length);
+  check_found(text.get(), size, find_json_value(text.get(), size, nullptr, index, &value, &length),
+              value, length);
 
   // Use the first bytes as the key: it may or may not occur in the text.
   const std::size_t key_size = size > 0 ? data[0] % 8 : 0;

@@ -39,6 +39,7 @@ int main(int argc, char **argv) {
     std::cout << engine.evaluated.at(0);
     return 0;
   }
-  std::cerr << "usage: print_scripts bridge | bind NAME... | unbind NAME | reply ID STATUS RESULT\n";
+  std::cerr
+      << "usage: print_scripts bridge | bind NAME... | unbind NAME | reply ID STATUS RESULT\n";
   return 2;
 }

@@ -9,8 +9,8 @@ std::string calls;
 bool refuse_20 = false;
 } // namespace
 
-extern "C" __declspec(dllexport) HRESULT WINAPI DwmSetWindowAttribute(HWND, DWORD attribute,
-                                                                      LPCVOID value, DWORD size) {
+extern "C" __declspec(dllexport) HRESULT WINAPI
+    DwmSetWindowAttribute(HWND, DWORD attribute, LPCVOID value, DWORD size) {
   const int v = (value != nullptr && size == 4) ? *static_cast<const int *>(value) : -1;
   calls += std::to_string(attribute) + " " + std::to_string(v) + "\n";
   return attribute == 20 && refuse_20 ? E_INVALIDARG : S_OK;
@@ -23,4 +23,6 @@ extern "C" __declspec(dllexport) const char *dwm_standin_take_calls() {
   return taken.c_str();
 }
 
-extern "C" __declspec(dllexport) void dwm_standin_refuse_20(int refuse) { refuse_20 = refuse != 0; }
+extern "C" __declspec(dllexport) void dwm_standin_refuse_20(int refuse) {
+  refuse_20 = refuse != 0;
+}

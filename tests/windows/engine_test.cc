@@ -88,9 +88,10 @@ void run_until_idle(engine_base &engine) {
 }
 
 std::size_t count_lines(const std::vector<std::string> &lines, const std::string &prefix) {
-  return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string &l) {
-    return l.compare(0, prefix.size(), prefix) == 0;
-  }));
+  return static_cast<std::size_t>(
+      std::count_if(lines.begin(), lines.end(), [&](const std::string &l) {
+        return l.compare(0, prefix.size(), prefix) == 0;
+      }));
 }
 
 bool quit_pending() {
@@ -129,7 +130,9 @@ protected:
     return webview::exception(0, "");
   }
 
-  std::vector<std::string> calls() const { return api.program_calls(); }
+  std::vector<std::string> calls() const {
+    return api.program_calls();
+  }
 
   wv2d::Api api;
 };
@@ -142,11 +145,18 @@ TEST_F(Engine, EmbedsTheBrowserInOrder) {
     for (const auto &line : lines) {
       names.push_back(line.substr(0, line.find(' ')));
     }
-    const std::vector<std::string> expected = {
-        creation_call, "CreateCoreWebView2Controller", "get_CoreWebView2",
-        "add_WebMessageReceived", "add_PermissionRequested", "get_Settings",
-        "put_AreDevToolsEnabled", "put_IsStatusBarEnabled", "AddScriptToExecuteOnDocumentCreated",
-        "put_Bounds", "put_IsVisible", "MoveFocus"};
+    const std::vector<std::string> expected = {creation_call,
+                                               "CreateCoreWebView2Controller",
+                                               "get_CoreWebView2",
+                                               "add_WebMessageReceived",
+                                               "add_PermissionRequested",
+                                               "get_Settings",
+                                               "put_AreDevToolsEnabled",
+                                               "put_IsStatusBarEnabled",
+                                               "AddScriptToExecuteOnDocumentCreated",
+                                               "put_Bounds",
+                                               "put_IsVisible",
+                                               "MoveFocus"};
     std::vector<std::string> relevant;
     for (const auto &name : names) {
       if (std::find(expected.begin(), expected.end(), name) != expected.end()) {
@@ -207,7 +217,8 @@ TEST_F(Engine, SettingsMustAnswerExactlyOk) {
 
 TEST_F(Engine, NoRuntimeIsMissingDependency) {
 #ifdef ENGINE_TEST_VIA_LOADER
-  api.set_fault("GetAvailableCoreWebView2BrowserVersionString", HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), 1);
+  api.set_fault("GetAvailableCoreWebView2BrowserVersionString",
+                HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), 1);
   auto e = construction_error();
   EXPECT_EQ(e.code(), -5);
   EXPECT_STREQ(e.what(), "WebView2 is unavailable");
@@ -338,7 +349,9 @@ TEST_F(Engine, SizeHintsStylesLimitsAndDpiChanges) {
   RECT before;
   GetWindowRect(window, &before);
   SIZE scaled{};
-  EXPECT_EQ(SendMessageW(window, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&scaled)), TRUE);
+  EXPECT_EQ(SendMessageW(window, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144,
+                         reinterpret_cast<LPARAM>(&scaled)),
+            TRUE);
   EXPECT_EQ(scaled.cx, 1200);
   EXPECT_EQ(scaled.cy, 900);
   // The window takes the outer size of the scaled client area at the new DPI. (Under Wine the
@@ -469,7 +482,8 @@ TEST_F(Engine, WebMessagesReachTheEngineAsUtf8) {
 
 TEST_F(Engine, BoundCallsAreAnsweredInThePage) {
   win32_edge_engine engine(false, nullptr);
-  engine.bind("add", [](std::string req) { return req == "[1,2]" ? std::string("3") : std::string("?"); });
+  engine.bind("add",
+              [](std::string req) { return req == "[1,2]" ? std::string("3") : std::string("?"); });
   api.clear_log();
   api.wv2d_raise_web_message(L"{\"id\":\"c1\",\"method\":\"add\",\"params\":[1,2]}");
   run_until_idle(engine);
@@ -539,7 +553,9 @@ TEST_F(Engine, FailedScriptAdditionsGetEmptyIds) {
       << "the first bind only appends";
   engine.bind("g", [](std::string) { return std::string(); });
   const auto lines = calls();
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string("RemoveScriptToExecuteOnDocumentCreated ")), 3)
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       std::string("RemoveScriptToExecuteOnDocumentCreated ")),
+            3)
       << "two failed scripts and the failed bind script, all with empty ids";
 }
 
@@ -566,7 +582,8 @@ TEST_F(Engine, ResizeAndActivationReachTheBrowser) {
 
 #ifndef ENGINE_TEST_VIA_LOADER
 TEST_F(Engine, RegisteredVersionDecidesAvailability) {
-  for (const wchar_t *text : {L"C:\\rt\\120.0.1149.5", L"C:\\rt\\120.0", L"C:\\rt\\120.0.2210.91\\"}) {
+  for (const wchar_t *text :
+       {L"C:\\rt\\120.0.1149.5", L"C:\\rt\\120.0", L"C:\\rt\\120.0.2210.91\\"}) {
     unregister_runtime();
     register_runtime(HKEY_CURRENT_USER, text);
     EXPECT_EQ(construction_error().code(), -5);

@@ -22,7 +22,9 @@ inline engine_base *cast_to_webview(webview_t w) {
   return static_cast<engine_base *>(w);
 }
 
-inline int to_code(const op_status &status) { return status.ok() ? 0 : status.error().code; }
+inline int to_code(const op_status &status) {
+  return status.ok() ? 0 : status.error().code;
+}
 
 // Runs `op`, turning every outcome and exception into an error code; nothing escapes.
 template <typename Op> int api_filter(Op &&op) noexcept {

@@ -43,10 +43,10 @@ typedef enum WEBVIEW_ENUM_TYPE {
 } webview_error_t;
 
 typedef enum WEBVIEW_ENUM_TYPE {
-  WEBVIEW_HINT_NONE = 0,  /* width and height are the client size */
-  WEBVIEW_HINT_MIN = 1,   /* minimum window size */
-  WEBVIEW_HINT_MAX = 2,   /* maximum window size */
-  WEBVIEW_HINT_FIXED = 3  /* client size, and the user cannot resize */
+  WEBVIEW_HINT_NONE = 0, /* width and height are the client size */
+  WEBVIEW_HINT_MIN = 1,  /* minimum window size */
+  WEBVIEW_HINT_MAX = 2,  /* maximum window size */
+  WEBVIEW_HINT_FIXED = 3 /* client size, and the user cannot resize */
 } webview_hint_t;
 
 typedef enum WEBVIEW_ENUM_TYPE {

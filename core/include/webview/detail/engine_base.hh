@@ -98,9 +98,7 @@ public:
     });
   }
 
-  std::string create_init_script(const std::string &post_fn) {
-    return make_bridge_script(post_fn);
-  }
+  std::string create_init_script(const std::string &post_fn) { return make_bridge_script(post_fn); }
 
   std::string create_bind_script() {
     std::vector<std::string> names;
@@ -160,8 +158,7 @@ protected:
 
   virtual user_script add_user_script_impl(const std::string &js) = 0;
   virtual void remove_all_user_scripts_impl(const std::list<user_script> &scripts) = 0;
-  virtual bool are_user_scripts_equal_impl(const user_script &first,
-                                           const user_script &second) = 0;
+  virtual bool are_user_scripts_equal_impl(const user_script &first, const user_script &second) = 0;
 
   // Reinstalls every script in its order; only entries equal to `old_script` get `new_code`.
   virtual user_script *replace_user_script(const user_script &old_script,

@@ -13,7 +13,13 @@ namespace detail {
 // Number of bytes `c` takes inside a JSON string literal written by escape_json.
 inline std::size_t escaped_size(unsigned char c) noexcept {
   switch (c) {
-  case '"': case '\\': case '\b': case '\t': case '\n': case '\f': case '\r':
+  case '"':
+  case '\\':
+  case '\b':
+  case '\t':
+  case '\n':
+  case '\f':
+  case '\r':
     return 2;
   default:
     return c < 0x20 ? 6 : 1;
@@ -44,13 +50,27 @@ inline std::string escape_json(const std::string &s) {
     run = p + 1;
     *out++ = '\\';
     switch (c) {
-    case '"': *out++ = '"'; break;
-    case '\\': *out++ = '\\'; break;
-    case '\b': *out++ = 'b'; break;
-    case '\t': *out++ = 't'; break;
-    case '\n': *out++ = 'n'; break;
-    case '\f': *out++ = 'f'; break;
-    case '\r': *out++ = 'r'; break;
+    case '"':
+      *out++ = '"';
+      break;
+    case '\\':
+      *out++ = '\\';
+      break;
+    case '\b':
+      *out++ = 'b';
+      break;
+    case '\t':
+      *out++ = 't';
+      break;
+    case '\n':
+      *out++ = 'n';
+      break;
+    case '\f':
+      *out++ = 'f';
+      break;
+    case '\r':
+      *out++ = 'r';
+      break;
     default:
       *out++ = 'u';
       *out++ = '0';
@@ -186,8 +206,7 @@ inline bool find_json_value(const char *text, std::size_t length, const char *ke
           return true;
         } else if (key_mode && key_start != nullptr) {
           const auto between = static_cast<std::size_t>(text + i - key_start) - 1;
-          p = (between == key_length && std::memcmp(key, key_start + 1, key_length) == 0) ? 0
-                                                                                           : 2;
+          p = (between == key_length && std::memcmp(key, key_start + 1, key_length) == 0) ? 0 : 2;
           key_start = nullptr;
         }
       }
@@ -227,7 +246,14 @@ inline std::string parse_json_value(const std::string &text, const std::string &
         return {};
       }
       switch (*c) {
-      case '"': case '\\': case '/': case 'b': case 'f': case 'n': case 'r': case 't':
+      case '"':
+      case '\\':
+      case '/':
+      case 'b':
+      case 'f':
+      case 'n':
+      case 'r':
+      case 't':
         break;
       default:
         return {};
@@ -243,12 +269,23 @@ inline std::string parse_json_value(const std::string &text, const std::string &
       continue;
     }
     switch (*++c) {
-    case 'b': result += '\b'; break;
-    case 'f': result += '\f'; break;
-    case 'n': result += '\n'; break;
-    case 'r': result += '\r'; break;
-    case 't': result += '\t'; break;
-    default: result += *c;
+    case 'b':
+      result += '\b';
+      break;
+    case 'f':
+      result += '\f';
+      break;
+    case 'n':
+      result += '\n';
+      break;
+    case 'r':
+      result += '\r';
+      break;
+    case 't':
+      result += '\t';
+      break;
+    default:
+      result += *c;
     }
   }
   return result;

@@ -43,14 +43,14 @@ inline std::string utf16_to_utf8(const std::wstring &ws) {
     return {};
   }
   const int n = static_cast<int>(ws.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ws.data(), n, nullptr, 0, nullptr, nullptr);
+  const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ws.data(), n, nullptr, 0,
+                                         nullptr, nullptr);
   if (length <= 0) {
     return {};
   }
   std::string result(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ws.data(), n, &result[0], length,
-                          nullptr, nullptr) <= 0) {
+  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, ws.data(), n, &result[0], length, nullptr,
+                          nullptr) <= 0) {
     return {};
   }
   return result;

@@ -13,8 +13,7 @@ namespace portable {
 
 // Decodes one well-formed UTF-8 sequence at s[i]; returns its length, or 0 when ill-formed
 // (truncated, overlong, a surrogate, above U+10FFFF, a stray continuation byte).
-inline std::size_t decode_utf8(const unsigned char *s, std::size_t n, std::size_t i,
-                               char32_t &cp) {
+inline std::size_t decode_utf8(const unsigned char *s, std::size_t n, std::size_t i, char32_t &cp) {
   const unsigned char b0 = s[i];
   if (b0 < 0x80) {
     cp = b0;

@@ -20,11 +20,10 @@ namespace detail {
 // HRESULT_FROM_WIN32(ERROR_INVALID_STATE): the user data folder is in use with other options.
 constexpr HRESULT webview2_folder_in_use = static_cast<HRESULT>(0x8007139F);
 
-class webview2_com_handler
-    : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
-      public ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
-      public ICoreWebView2WebMessageReceivedEventHandler,
-      public ICoreWebView2PermissionRequestedEventHandler {
+class webview2_com_handler : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+                             public ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
+                             public ICoreWebView2WebMessageReceivedEventHandler,
+                             public ICoreWebView2PermissionRequestedEventHandler {
 public:
   using message_callback = std::function<void(const std::string &)>;
   using controller_callback = std::function<void(ICoreWebView2Controller *, ICoreWebView2 *)>;

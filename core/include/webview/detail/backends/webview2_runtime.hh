@@ -68,7 +68,8 @@ inline runtime_client find_runtime_client(int minimum_build, bool machine_wide,
     return key.is_open() ? key.value_string(L"EBWebView") : std::wstring();
   }();
   const std::size_t slash = text.rfind(L'\\');
-  const std::wstring version = slash == std::wstring::npos ? std::wstring() : text.substr(slash + 1);
+  const std::wstring version =
+      slash == std::wstring::npos ? std::wstring() : text.substr(slash + 1);
   if (version_build_number(version) < minimum_build) {
     return {};
   }

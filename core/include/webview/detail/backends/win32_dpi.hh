@@ -39,9 +39,7 @@ inline DPI_AWARENESS_CONTEXT choose_dpi_awareness_context() {
   if (rtl_get_version(&v) != 0) {
     return dpi_context_per_monitor_v2();
   }
-  const bool v2 = v.major != 10 ? v.major > 10
-                  : v.minor != 0 ? v.minor > 0
-                                 : v.build >= 15063;
+  const bool v2 = v.major != 10 ? v.major > 10 : v.minor != 0 ? v.minor > 0 : v.build >= 15063;
   return v2 ? dpi_context_per_monitor_v2() : dpi_context_per_monitor();
 }
 
@@ -52,7 +50,8 @@ inline void enable_dpi_awareness() {
   using SetProcessDpiAwareness_t = HRESULT(WINAPI *)(int);
   using SetProcessDPIAware_t = BOOL(WINAPI *)();
   native_library user32(L"user32.dll");
-  if (auto set_context = user32.get<SetProcessDpiAwarenessContext_t>("SetProcessDpiAwarenessContext")) {
+  if (auto set_context =
+          user32.get<SetProcessDpiAwarenessContext_t>("SetProcessDpiAwarenessContext")) {
     if (!set_context(choose_dpi_awareness_context())) {
       GetLastError(); // already set by a manifest or an earlier call: keep it
     }
@@ -73,7 +72,8 @@ inline void enable_dpi_awareness() {
 // Scales the frame of a window whose context is plain per-monitor; V2 windows scale by themselves.
 inline void enable_non_client_dpi_scaling_if_needed(HWND window) {
   using GetWindowDpiAwarenessContext_t = DPI_AWARENESS_CONTEXT(WINAPI *)(HWND);
-  using AreDpiAwarenessContextsEqual_t = BOOL(WINAPI *)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
+  using AreDpiAwarenessContextsEqual_t =
+      BOOL(WINAPI *)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
   using EnableNonClientDpiScaling_t = BOOL(WINAPI *)(HWND);
   native_library user32(L"user32.dll");
   auto get_context = user32.get<GetWindowDpiAwarenessContext_t>("GetWindowDpiAwarenessContext");

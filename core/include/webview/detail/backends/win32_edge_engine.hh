@@ -90,12 +90,13 @@ protected:
     std::wstring code = utf8_to_utf16(js);
     auto id = std::make_shared<std::wstring>();
     auto done = std::make_shared<bool>(false);
-    auto *handler = new webview2_user_script_added_handler([id, done](HRESULT result, LPCWSTR new_id) {
-      if (SUCCEEDED(result) && new_id != nullptr) {
-        *id = new_id;
-      }
-      *done = true;
-    });
+    auto *handler =
+        new webview2_user_script_added_handler([id, done](HRESULT result, LPCWSTR new_id) {
+          if (SUCCEEDED(result) && new_id != nullptr) {
+            *id = new_id;
+          }
+          *done = true;
+        });
     if (browser != nullptr &&
         SUCCEEDED(browser->AddScriptToExecuteOnDocumentCreated(code.c_str(), handler))) {
       // The default size must not apply while the loop runs here; it is queued again below.
@@ -177,7 +178,8 @@ protected:
     }
     if (resize) {
       dpi = get_window_dpi(main_window);
-      const auto size = window_size_for_client(main_window, width * dpi / 96, height * dpi / 96, dpi);
+      const auto size =
+          window_size_for_client(main_window, width * dpi / 96, height * dpi / 96, dpi);
       SetWindowPos(main_window, nullptr, 0, 0, size.first, size.second,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
@@ -230,8 +232,8 @@ private:
     }
     create_widget_window(instance);
     create_message_window(instance);
-    auto status = embed(widget_window, debug,
-                        [this](const std::string &message) { on_message(message); });
+    auto status =
+        embed(widget_window, debug, [this](const std::string &message) { on_message(message); });
     if (!status.ok()) {
       throw exception{status.error().code, status.error().message};
     }
@@ -251,9 +253,9 @@ private:
   }
 
   void create_main_window(HINSTANCE instance) {
-    const auto icon = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(32512), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                   GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    const auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(32512), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXICON),
+                                                    GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(WNDCLASSEXW);
     wc.lpfnWndProc = main_window_proc;
@@ -346,7 +348,8 @@ private:
     }
     add_init_script(post_function);
     RECT bounds;
-    if (widget_window != nullptr && controller != nullptr && GetClientRect(widget_window, &bounds)) {
+    if (widget_window != nullptr && controller != nullptr &&
+        GetClientRect(widget_window, &bounds)) {
       controller->put_Bounds(bounds);
     }
     controller->put_IsVisible(TRUE);
@@ -394,7 +397,8 @@ private:
 
   void resize_browser() {
     RECT bounds;
-    if (widget_window != nullptr && controller != nullptr && GetClientRect(widget_window, &bounds)) {
+    if (widget_window != nullptr && controller != nullptr &&
+        GetClientRect(widget_window, &bounds)) {
       controller->put_Bounds(bounds);
     }
   }
@@ -411,7 +415,8 @@ private:
   }
 
   static win32_edge_engine *attach(HWND hwnd, LPARAM lp) {
-    auto *engine = static_cast<win32_edge_engine *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
+    auto *engine =
+        static_cast<win32_edge_engine *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(engine));
     return engine;
   }
@@ -589,7 +594,8 @@ private:
   // From here on destroying the windows runs no engine handling (no WM_DESTROY bookkeeping).
   void detach_windows() {
     if (widget_window != nullptr) {
-      SetWindowLongPtrW(widget_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(default_window_proc));
+      SetWindowLongPtrW(widget_window, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(default_window_proc));
     }
     if (main_window != nullptr && owns_window()) {
       SetWindowLongPtrW(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(default_window_proc));
@@ -612,7 +618,8 @@ private:
 
   void destroy_message_window() {
     if (message_window != nullptr) {
-      SetWindowLongPtrW(message_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(default_window_proc));
+      SetWindowLongPtrW(message_window, GWLP_WNDPROC,
+                        reinterpret_cast<LONG_PTR>(default_window_proc));
       DestroyWindow(message_window);
       message_window = nullptr;
     }

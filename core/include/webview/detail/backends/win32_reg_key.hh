@@ -36,9 +36,8 @@ public:
       return {};
     }
     std::vector<unsigned char> buffer(size);
-    if (size > 0 &&
-        RegQueryValueExW(handle_, name.c_str(), nullptr, nullptr, buffer.data(), &size) !=
-            ERROR_SUCCESS) {
+    if (size > 0 && RegQueryValueExW(handle_, name.c_str(), nullptr, nullptr, buffer.data(),
+                                     &size) != ERROR_SUCCESS) {
       return {};
     }
     return buffer;
@@ -62,9 +61,9 @@ public:
     }
     // Rounded up, so that an odd byte count still fits the buffer it is read into.
     std::vector<wchar_t> buffer((size + 1) / sizeof(wchar_t));
-    if (size > 0 && RegQueryValueExW(handle_, name.c_str(), nullptr, nullptr,
-                                     reinterpret_cast<LPBYTE>(buffer.data()), &size) !=
-                        ERROR_SUCCESS) {
+    if (size > 0 &&
+        RegQueryValueExW(handle_, name.c_str(), nullptr, nullptr,
+                         reinterpret_cast<LPBYTE>(buffer.data()), &size) != ERROR_SUCCESS) {
       return {};
     }
     std::wstring text(buffer.data(), size / sizeof(wchar_t));
@@ -79,7 +78,8 @@ private:
     if (handle_ == nullptr) {
       return false;
     }
-    const LSTATUS status = RegQueryValueExW(handle_, name.c_str(), nullptr, nullptr, nullptr, &size);
+    const LSTATUS status =
+        RegQueryValueExW(handle_, name.c_str(), nullptr, nullptr, nullptr, &size);
     return status == ERROR_SUCCESS || status == ERROR_MORE_DATA;
   }
 

@@ -12,8 +12,8 @@ namespace detail {
 
 // Read anew at every call: the user may switch themes while the program runs.
 inline bool is_dark_theme_enabled() {
-  reg_key key(HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-              0, KEY_READ);
+  reg_key key(HKEY_CURRENT_USER,
+              L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0, KEY_READ);
   if (!key.is_open()) {
     return false;
   }
@@ -29,7 +29,8 @@ inline HMODULE dwmapi_module() {
 
 inline void apply_window_theme(HWND window) {
   using DwmSetWindowAttribute_t = HRESULT(WINAPI *)(HWND, DWORD, LPCVOID, DWORD);
-  auto set_attribute = get_export<DwmSetWindowAttribute_t>(dwmapi_module(), "DwmSetWindowAttribute");
+  auto set_attribute =
+      get_export<DwmSetWindowAttribute_t>(dwmapi_module(), "DwmSetWindowAttribute");
   if (set_attribute == nullptr) {
     return;
   }
