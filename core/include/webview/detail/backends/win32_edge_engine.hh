@@ -347,11 +347,7 @@ private:
       return status;
     }
     add_init_script(post_function);
-    RECT bounds;
-    if (widget_window != nullptr && controller != nullptr &&
-        GetClientRect(widget_window, &bounds)) {
-      controller->put_Bounds(bounds);
-    }
+    resize_browser();
     controller->put_IsVisible(TRUE);
     ShowWindow(widget, SW_SHOW);
     UpdateWindow(widget);
