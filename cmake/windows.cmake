@@ -156,3 +156,10 @@ add_custom_command(TARGET theme_test POST_BUILD
           $<TARGET_FILE_DIR:theme_test>/WebView2Loader.dll)
 add_wine_test(theme_test)
 set_tests_properties(theme_test PROPERTIES ENVIRONMENT "WINEDLLOVERRIDES=dwmapi=n,b")
+
+# Sizes at 120 and 144 DPI, each in a prefix of its own.
+foreach(dpi 120 144)
+  add_test(NAME engine_sizes_at_${dpi}_dpi
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/run_at_dpi.sh ${CMAKE_BINARY_DIR} ${dpi}
+                   $<TARGET_FILE:engine_loader_test> --gtest_filter=Engine.SizesScaleWithTheWindowDpi:Engine.DefaultSizeOnlyWhenNoSizeWasSet)
+endforeach()

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -287,22 +288,47 @@ TEST_F(Engine, DefaultSizeOnlyWhenNoSizeWasSet) {
     win32_edge_engine engine(false, nullptr);
     run_until_idle(engine);
     HWND window = static_cast<HWND>(engine.get_window().value());
+    const int dpi = get_window_dpi(window);
     RECT client;
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 640);
-    EXPECT_EQ(client.bottom, 480);
+    EXPECT_EQ(client.right, 640 * dpi / 96);
+    EXPECT_EQ(client.bottom, 480 * dpi / 96);
     EXPECT_TRUE(IsWindowVisible(window));
   }
   {
     win32_edge_engine engine(false, nullptr);
-    engine.set_size(1280, 840, hint_none);
+    engine.set_size(600, 400, hint_none);
     run_until_idle(engine);
     HWND window = static_cast<HWND>(engine.get_window().value());
+    const int dpi = get_window_dpi(window);
     RECT client;
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 1280);
-    EXPECT_EQ(client.bottom, 840);
+    EXPECT_EQ(client.right, 600 * dpi / 96) << "the explicit size wins over the default";
+    EXPECT_EQ(client.bottom, 400 * dpi / 96);
   }
+}
+
+// Run once per system DPI (96 by default; 120 and 144 in prefixes of their own, where
+// EXPECTED_DPI tells which one the run is meant to see).
+TEST_F(Engine, SizesScaleWithTheWindowDpi) {
+  win32_edge_engine engine(false, nullptr);
+  HWND window = static_cast<HWND>(engine.get_window().value());
+  const int dpi = get_window_dpi(window);
+  char expected[8] = {};
+  if (GetEnvironmentVariableA("EXPECTED_DPI", expected, sizeof expected) > 0) {
+    ASSERT_EQ(dpi, std::atoi(expected)) << "the prefix does not report the DPI this run is for";
+  }
+  RecordProperty("dpi", dpi);
+  RECT client;
+  // Sizes that fit the 1920 x 1080 screen at every DPI tried: the system caps larger windows.
+  engine.set_size(700, 500, hint_none);
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 700 * dpi / 96);
+  EXPECT_EQ(client.bottom, 500 * dpi / 96);
+  engine.set_size(641, 480, hint_fixed);
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 641 * dpi / 96) << "truncated, e.g. 801 at 120 DPI";
+  EXPECT_EQ(client.bottom, 480 * dpi / 96);
 }
 
 TEST_F(Engine, SizeHintsStylesLimitsAndDpiChanges) {

@@ -1,0 +1,708 @@
+// The real application executable, run with the browser runtime's test double beside it and
+// observed from outside only: the double's call log, the application's top-level window, the
+// addresses handed to the default browser (the https recorder) and the exit code.
+//
+// Every test copies ZorvelOffice.exe and the double's WebView2Loader.dll into a folder of its
+// own, writes a configuration for the double there (faults and scripted browser events), points
+// WV2_DOUBLE_LOG / WV2_DOUBLE_CONFIG at that folder and starts the copy. Several scripted events
+// share one run: each run costs seconds under Xvfb.
+#include "e2e_support.hh"
+#include "process_driver.hh"
+
+#include "../../app/app_texts.hh"
+#include "app_assets.hh"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifndef ZORVEL_APP_EXE
+#error "ZORVEL_APP_EXE (path of the built application) must be defined"
+#endif
+#ifndef WV2D_LOADER_DLL
+#error "WV2D_LOADER_DLL (path of the double's loader module) must be defined"
+#endif
+
+namespace {
+
+using namespace e2e;
+
+const std::string start_url = zorvel::config::start_url;
+const std::string post_function =
+    "function(message) {\n  return window.chrome.webview.postMessage(message);\n}";
+const std::string bind_script =
+    "(function() {\n  'use strict';\n  var methods = "
+    "[\"__zoArgFile\",\"__zoExternal\",\"__zoNotify\"]"
+    ";\n  methods.forEach(function(name) {\n    window.__webview__.onBind(name);\n  });\n})()";
+
+// A 10-byte launch file with bytes that base64 turns into "+"/"/" and padding, and its encoding.
+const std::string launch_bytes("PK\x03\x04\x00\xFF\x80\n\"\\", 10);
+const std::string launch_b64 = "UEsDBAD/gAoiXA==";
+
+// ---------------------------------------------------------------------------------------------
+// Paths and files
+
+// A path given at build time: a Unix path (Wine shows the Unix root as drive Z:) or a Windows one.
+std::wstring windows_path(const char *built_path) {
+  std::wstring path;
+  for (const char *p = built_path; *p != '\0'; ++p) {
+    path += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  }
+  if (!path.empty() && path[0] == L'/') {
+    path = L"Z:" + path;
+  }
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::wstring from_utf8(const std::string &s) {
+  if (s.empty()) {
+    return {};
+  }
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+  return w;
+}
+
+bool write_file(const std::wstring &path, const std::string &bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                             &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::string read_file(const std::wstring &path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return {};
+  }
+  std::string content;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    content.append(buffer, got);
+  }
+  CloseHandle(file);
+  return content;
+}
+
+// Empties a folder of files (the tests make no subfolders) and creates it when missing.
+void fresh_folder(const std::wstring &folder) {
+  CreateDirectoryW(folder.c_str(), nullptr);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The double's log
+
+// Undoes the log's escapes (\\, \n, \r, \t, \xHH, \uHHHH) of one field, giving UTF-8.
+std::string unescape(const std::string &field) {
+  std::string out;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+      continue;
+    }
+    const char kind = field[++i];
+    if (kind == 'n') {
+      out += '\n';
+    } else if (kind == 'r') {
+      out += '\r';
+    } else if (kind == 't') {
+      out += '\t';
+    } else if ((kind == 'x' || kind == 'u') && i + (kind == 'x' ? 2 : 4) < field.size()) {
+      const std::size_t digits = kind == 'x' ? 2 : 4;
+      const unsigned long v = std::stoul(field.substr(i + 1, digits), nullptr, 16);
+      i += digits;
+      if (v < 0x80) {
+        out += static_cast<char>(v);
+      } else { // an unpaired surrogate, kept as its three-byte form
+        out += static_cast<char>(0xE0 | (v >> 12));
+        out += static_cast<char>(0x80 | ((v >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (v & 0x3F));
+      }
+    } else {
+      out += kind;
+    }
+  }
+  return out;
+}
+
+// One log line: its first word and the rest, split into at most `parts` escaped fields.
+struct log_line {
+  std::string name;
+  std::string rest; // raw, still escaped
+  bool callback = false;
+
+  // The rest as `parts` fields, the last one taking what remains (spaces included), unescaped.
+  std::vector<std::string> fields(std::size_t parts) const {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while (out.size() + 1 < parts) {
+      const std::size_t space = rest.find(' ', pos);
+      if (space == std::string::npos) {
+        break;
+      }
+      out.push_back(unescape(rest.substr(pos, space - pos)));
+      pos = space + 1;
+    }
+    out.push_back(unescape(rest.substr(std::min(pos, rest.size()))));
+    return out;
+  }
+  std::string text() const { return unescape(rest); } // the single (last) field
+};
+
+std::vector<log_line> parse_log(const std::string &content) {
+  std::vector<log_line> lines;
+  std::size_t pos = 0;
+  for (std::size_t end; (end = content.find('\n', pos)) != std::string::npos; pos = end + 1) {
+    std::string raw = content.substr(pos, end - pos); // only complete lines
+    log_line line;
+    if (raw.rfind("-> ", 0) == 0) {
+      line.callback = true;
+      raw = raw.substr(3);
+    } else if (raw.rfind("# ", 0) == 0 || raw == "#") {
+      line.name = "#";
+      line.rest = raw.size() > 2 ? raw.substr(2) : "";
+      lines.push_back(line);
+      continue;
+    }
+    const std::size_t space = raw.find(' ');
+    line.name = raw.substr(0, space);
+    line.rest = space == std::string::npos ? "" : raw.substr(space + 1);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// The calls the program made (no callbacks, no notes) with the given name.
+std::vector<log_line> calls_named(const std::vector<log_line> &lines, const std::string &name) {
+  std::vector<log_line> out;
+  for (const auto &l : lines) {
+    if (!l.callback && l.name == name) {
+      out.push_back(l);
+    }
+  }
+  return out;
+}
+
+std::vector<std::string> texts_of(const std::vector<log_line> &lines, const std::string &name) {
+  std::vector<std::string> out;
+  for (const auto &l : calls_named(lines, name)) {
+    out.push_back(l.text());
+  }
+  return out;
+}
+
+// Index of the first call with this name (and, when given, this exact raw rest); -1 if none.
+long index_of(const std::vector<log_line> &lines, const std::string &name,
+              const char *rest = nullptr) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i].callback && lines[i].name == name && (rest == nullptr || lines[i].rest == rest)) {
+      return static_cast<long>(i);
+    }
+  }
+  return -1;
+}
+
+// The document-creation scripts still installed at the end, in the order they were added.
+std::vector<std::string> installed_scripts(const std::vector<log_line> &lines) {
+  std::vector<std::pair<std::string, std::string>> scripts; // id, code
+  for (const auto &l : lines) {
+    if (l.callback) {
+      continue;
+    }
+    if (l.name == "AddScriptToExecuteOnDocumentCreated") {
+      const auto f = l.fields(2);
+      if (f[0] != "-") {
+        scripts.emplace_back(f[0], f[1]);
+      }
+    } else if (l.name == "RemoveScriptToExecuteOnDocumentCreated") {
+      const std::string id = l.text();
+      scripts.erase(std::remove_if(scripts.begin(), scripts.end(),
+                                   [&](const auto &s) { return s.first == id; }),
+                    scripts.end());
+    }
+  }
+  std::vector<std::string> codes;
+  for (const auto &s : scripts) {
+    codes.push_back(s.second);
+  }
+  return codes;
+}
+
+// The replies evaluated in the page: call id → the script of every reply to it.
+std::map<std::string, std::vector<std::string>> replies(const std::vector<log_line> &lines) {
+  static const std::string head = "window.__webview__.onReply(\"";
+  std::map<std::string, std::vector<std::string>> out;
+  for (const auto &script : texts_of(lines, "ExecuteScript")) {
+    if (script.rfind(head, 0) == 0) {
+      const std::size_t quote = script.find('"', head.size());
+      out[script.substr(head.size(), quote - head.size())].push_back(script);
+    }
+  }
+  return out;
+}
+
+std::string reply(const std::string &id, const std::string &escaped_result) {
+  return "window.__webview__.onReply(\"" + id + "\", 0, " + escaped_result + ")";
+}
+
+// Where two long texts first differ, for failure messages.
+std::string first_difference(const std::string &actual, const std::string &expected) {
+  std::size_t i = 0;
+  while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) {
+    ++i;
+  }
+  const std::size_t from = i < 40 ? 0 : i - 40;
+  return "sizes " + std::to_string(actual.size()) + " / " + std::to_string(expected.size()) +
+         ", first difference at byte " + std::to_string(i) + ":\n  actual:   ..." +
+         actual.substr(from, 120) + "\n  expected: ..." + expected.substr(from, 120);
+}
+
+// The offline page as it must be shown for a retry of `address`.
+std::string offline_page_for(const std::string &address) {
+  std::string page(zorvel::assets::offline_page, zorvel::assets::offline_page_size);
+  const std::size_t at = page.find("%URL%");
+  if (at != std::string::npos) {
+    page.replace(at, 5, address);
+  }
+  return page;
+}
+
+// A web-message rule of the double's configuration: a call as the page's bridge posts it.
+std::string call_rule(int delay_ms, const std::string &id, const std::string &method,
+                      const std::string &params) {
+  return "on=Navigate#1 +" + std::to_string(delay_ms) + " web_message {\"id\":\"" + id +
+         "\",\"method\":\"" + method + "\",\"params\":" + params + "}\n";
+}
+
+// ---------------------------------------------------------------------------------------------
+// The fixture: one folder per test holding the application, the double and their files.
+
+class App : public testing::Test {
+protected:
+  void SetUp() override {
+    const auto *info = testing::UnitTest::GetInstance()->current_test_info();
+    const std::wstring root = own_directory() + L"\\app_e2e";
+    CreateDirectoryW(root.c_str(), nullptr);
+    folder_ = root + L"\\" + from_utf8(info->name());
+    fresh_folder(folder_);
+    ASSERT_TRUE(CopyFileW(windows_path(ZORVEL_APP_EXE).c_str(), exe().c_str(), FALSE))
+        << "cannot copy " << ZORVEL_APP_EXE;
+    ASSERT_TRUE(CopyFileW(windows_path(WV2D_LOADER_DLL).c_str(),
+                          (folder_ + L"\\WebView2Loader.dll").c_str(), FALSE))
+        << "cannot copy " << WV2D_LOADER_DLL;
+
+    install_url_recorder();
+    // The recorder also stands in for the http handler, so that an http address opened by
+    // mistake would be seen; the prefix's own handler comes back afterwards.
+    http_command_saved_ = read_default(http_command_key, http_command_);
+    set_string(HKEY_LOCAL_MACHINE, http_command_key, nullptr, quoted(recorder_path()) + L" \"%1\"");
+    clear_runtime_registration();
+    set_string(HKEY_CURRENT_USER, clients_key, L"pv", L"120.0.2210.91");
+  }
+
+  void TearDown() override {
+    clear_runtime_registration();
+    if (http_command_saved_) {
+      set_string(HKEY_LOCAL_MACHINE, http_command_key, nullptr, http_command_);
+    } else {
+      RegDeleteKeyW(HKEY_LOCAL_MACHINE, http_command_key);
+    }
+    SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", nullptr);
+    SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", nullptr);
+  }
+
+  std::wstring exe() const { return folder_ + L"\\ZorvelOffice.exe"; }
+  std::wstring in_folder(const std::wstring &name) const { return folder_ + L"\\" + name; }
+  std::wstring log_path() const { return in_folder(L"double.log"); }
+
+  // Writes the double's configuration and starts the application copy with `arguments`.
+  std::unique_ptr<running_program> start(const std::string &config,
+                                         const std::wstring &arguments = L"") {
+    const std::wstring config_path = in_folder(L"double.txt");
+    EXPECT_TRUE(write_file(config_path, config));
+    DeleteFileW(log_path().c_str());
+    SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", log_path().c_str());
+    SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", config_path.c_str());
+    std::wstring command = quoted(exe());
+    if (!arguments.empty()) {
+      command += L" " + arguments;
+    }
+    auto app = std::make_unique<running_program>(command, folder_);
+    EXPECT_TRUE(app->started());
+    return app;
+  }
+
+  std::vector<log_line> log() const { return parse_log(read_file(log_path())); }
+
+  // Polls the log until `done` holds for it; the last reading either way.
+  std::vector<log_line> wait_for_log(const std::function<bool(const std::vector<log_line> &)> &done,
+                                     DWORD timeout_ms = 15000) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+      auto lines = log();
+      if (done(lines) || std::chrono::steady_clock::now() >= deadline) {
+        return lines;
+      }
+      Sleep(50);
+    }
+  }
+
+  // The exit code after WM_CLOSE to the window (-1: still running).
+  static long close(running_program &app, HWND window) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return app.wait(20000);
+  }
+
+  static message_box wait_for_prompt(running_program &app) {
+    HWND dialog = app.find_window(L"#32770", 20000);
+    return dialog != nullptr ? read_message_box(dialog) : message_box{};
+  }
+
+private:
+  static constexpr const wchar_t *http_command_key =
+      L"Software\\Classes\\http\\shell\\open\\command";
+
+  static bool read_default(const wchar_t *key, std::wstring &value) {
+    wchar_t buffer[1024] = {};
+    DWORD size = sizeof buffer;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    value = buffer;
+    return true;
+  }
+
+  std::wstring folder_;
+  std::wstring http_command_;
+  bool http_command_saved_ = false;
+};
+
+// ---------------------------------------------------------------------------------------------
+// One run without an argument: the start-up as the browser control sees it, the window, the
+// bindings answering web messages, failed loads and the title hook.
+
+TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
+  const std::wstring short_title = zorvel::app_short_title;
+  const std::wstring page_title = L"صفحة التقرير — Q1";
+  std::string config =
+      // The first source read by the navigation hook comes back null.
+      "fault=get_Source S_OK 1\n"
+      // The first title cannot be read: the window keeps its title.
+      "fault=get_DocumentTitle E_FAIL 1\n" +
+      call_rule(100, "n1", "__zoNotify", "[\"t\",\"b\"]") +
+      call_rule(100, "n2", "__zoNotify", "[]") + call_rule(100, "a1", "__zoArgFile", "[]") +
+      call_rule(100, "x1", "__zoExternal", "[\"http://zo-office.zorvel.net/plain\"]") +
+      call_rule(100, "x2", "__zoExternal", "[\"HTTPS://zo-office.zorvel.net/upper\"]") +
+      call_rule(100, "x3", "__zoExternal", "[\"https://zo-office.zorvel.net/download/\"]") +
+      call_rule(100, "x4", "__zoExternal", "[]") +
+      call_rule(100, "u1", "__zoMissing", "[\"t\",\"b\"]") +
+      // A status that shows nothing sets the source; the next failure reads a null source.
+      "on=Navigate#1 +200 navigation_completed 0 9 https://zo-office.zorvel.net/suite/kept\n"
+      "on=Navigate#1 +201 navigation_completed 0 12\n";
+  for (int status : {6, 7, 10, 11, 12, 13}) {
+    config += "on=Navigate#1 +202 navigation_completed 0 " + std::to_string(status) +
+              " https://zo-office.zorvel.net/suite/s" + std::to_string(status) + "?a=1&b=2\n";
+  }
+  config += "on=Navigate#1 +203 navigation_completed 0 13 http://zo-office.zorvel.net/plain\n"
+            "on=Navigate#1 +203 navigation_completed 0 6 HTTPS://zo-office.zorvel.net/upper\n";
+  for (int status : {0, 1, 2, 3, 4, 5, 8, 9, 14, 15, 16, 17, 18}) {
+    config += "on=Navigate#1 +204 navigation_completed 0 " + std::to_string(status) +
+              " https://zo-office.zorvel.net/other" + std::to_string(status) + "\n";
+  }
+  config += "on=Navigate#1 +205 navigation_completed 1 6 https://zo-office.zorvel.net/ok\n"
+            "on=Navigate#1 +205 navigation_completed 1 0 https://zo-office.zorvel.net/ok\n";
+  // Titles, far enough apart to watch each one on the window.
+  config += "on=Navigate#1 +300 title Unread\n"
+            "on=Navigate#1 +600 title " +
+            to_utf8(page_title) + "\n" +
+            "on=Navigate#1 +950 title\n"
+            "on=Navigate#1 +1300 title About: us\n"
+            "on=Navigate#1 +1650 title about:blank\n";
+
+  auto app = start(config);
+  HWND window = app->find_window(L"webview", 20000);
+  ASSERT_NE(window, nullptr) << "no window of class \"webview\"";
+  EXPECT_EQ(window_text(window), zorvel::app_title) << "title before any page title";
+
+  // Every distinct title the window shows, in order, until the last expected one.
+  const std::vector<std::wstring> expected_titles = {zorvel::app_title, page_title, short_title,
+                                                     L"About: us", short_title};
+  std::vector<std::wstring> titles = {window_text(window)};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (titles.size() < expected_titles.size() && std::chrono::steady_clock::now() < deadline &&
+         IsWindow(window)) {
+    const std::wstring now = window_text(window);
+    if (now != titles.back()) {
+      titles.push_back(now);
+    }
+    Sleep(5);
+  }
+  EXPECT_EQ(titles, expected_titles)
+      << "empty titles and titles starting with \"about:\" (exactly) show the short title";
+
+  // Placement: 1280 x 840 client at 96 DPI, the outer rectangle centred in the work area.
+  RECT work{}, outer{}, client{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  ASSERT_TRUE(GetWindowRect(window, &outer));
+  ASSERT_TRUE(GetClientRect(window, &client));
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(client.right - client.left, 1280 * dpi / 96);
+  EXPECT_EQ(client.bottom - client.top, 840 * dpi / 96);
+  const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+  EXPECT_GT(w, client.right - client.left) << "the outer rectangle includes the frame";
+  EXPECT_GT(h, client.bottom - client.top) << "the outer rectangle includes the title bar";
+  EXPECT_EQ(outer.left, work.left + (work.right - work.left - w) / 2);
+  EXPECT_EQ(outer.top, work.top + (work.bottom - work.top - h) / 2);
+  EXPECT_FALSE(IsZoomed(window));
+
+  auto lines = wait_for_log([](const std::vector<log_line> &l) { return replies(l).size() >= 7; });
+  EXPECT_EQ(close(*app, window), 0) << "exit code after WM_CLOSE";
+  lines = log();
+
+  // The first address.
+  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url}));
+
+  // The user data folder: the roaming application data folder joined with the program's name.
+  wchar_t app_data[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, app_data)));
+  const auto creation = calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions");
+  ASSERT_EQ(creation.size(), 1u);
+  EXPECT_EQ(creation[0].fields(3)[1], to_utf8(app_data) + "\\ZorvelOffice.exe");
+
+  // Scripts for every document: the bridge, the bind script, then the shell's own script.
+  const auto scripts = installed_scripts(lines);
+  ASSERT_EQ(scripts.size(), 3u) << "bridge, bind and shell scripts";
+  EXPECT_NE(scripts[0].find("window.__webview__ = new Webview()"), std::string::npos) << scripts[0];
+  EXPECT_NE(scripts[0].find("return (" + post_function + ")(message);"), std::string::npos)
+      << scripts[0];
+  EXPECT_EQ(scripts[1], bind_script);
+  const std::string shell_script =
+      std::string(zorvel::assets::native_bootstrap_script,
+                  zorvel::assets::native_bootstrap_script_size) +
+      std::string(zorvel::assets::native_helper_script, zorvel::assets::native_helper_script_size) +
+      "\n" + std::string(zorvel::assets::dock_script, zorvel::assets::dock_script_size);
+  EXPECT_TRUE(scripts[2] == shell_script) << "the shell's script differs from the embedded assets: "
+                                          << first_difference(scripts[2], shell_script);
+
+  // Settings: the engine's two, then the shell's three.
+  std::vector<std::string> settings;
+  for (const auto &l : lines) {
+    if (!l.callback && l.name.rfind("put_", 0) == 0 &&
+        l.name.find("Enabled") != std::string::npos) {
+      settings.push_back(l.name + " " + l.rest);
+    }
+  }
+  EXPECT_EQ(settings,
+            (std::vector<std::string>{"put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
+                                      "put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
+                                      "put_IsZoomControlEnabled 1"}));
+
+  // Hooks: the engine's two, and the shell's two before the first navigation, after its script.
+  for (const char *hook : {"add_WebMessageReceived", "add_PermissionRequested",
+                           "add_DocumentTitleChanged", "add_NavigationCompleted"}) {
+    EXPECT_EQ(calls_named(lines, hook).size(), 1u) << hook;
+  }
+  const long navigate = index_of(lines, "Navigate");
+  const long zoom = index_of(lines, "put_IsZoomControlEnabled");
+  const long title_hook = index_of(lines, "add_DocumentTitleChanged");
+  const long navigation_hook = index_of(lines, "add_NavigationCompleted");
+  long last_script = -1;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i].callback && lines[i].name == "AddScriptToExecuteOnDocumentCreated") {
+      last_script = static_cast<long>(i);
+    }
+  }
+  EXPECT_LT(last_script, zoom) << "settings and hooks come after the shell's script";
+  EXPECT_LT(zoom, title_hook);
+  EXPECT_LT(title_hook, navigation_hook);
+  EXPECT_LT(navigation_hook, navigate) << "the first navigation is covered by the hooks";
+
+  // The bindings' answers.
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("u1"), 0u) << "a call of an unbound name is not answered";
+  using replies_t = std::vector<std::string>;
+  for (const char *id : {"n1", "n2"}) {
+    EXPECT_EQ(answered.count(id) ? answered.at(id) : replies_t{}, replies_t{reply(id, "\"true\"")})
+        << "a notification always answers true: " << id;
+  }
+  EXPECT_EQ(answered.count("a1") ? answered.at("a1") : replies_t{},
+            replies_t{reply("a1", "\"null\"")})
+      << "no launch file";
+  for (const char *id : {"x1", "x2", "x3", "x4"}) {
+    EXPECT_EQ(answered.count(id) ? answered.at(id) : replies_t{}, replies_t{reply(id, "\"true\"")})
+        << id;
+  }
+  // Only the https address reaches the default browser (http, an upper-case scheme and no
+  // address at all do not).
+  EXPECT_EQ(opened_addresses(2, 1500),
+            (std::vector<std::string>{"https://zo-office.zorvel.net/download/"}));
+
+  // Failed loads: the offline page for the six statuses, retrying the https source or the start
+  // address; nothing for other statuses or successful loads.
+  std::vector<std::string> expected_pages = {offline_page_for(start_url)}; // null source
+  for (int status : {6, 7, 10, 11, 12, 13}) {
+    expected_pages.push_back(offline_page_for("https://zo-office.zorvel.net/suite/s" +
+                                              std::to_string(status) + "?a=1&b=2"));
+  }
+  expected_pages.push_back(offline_page_for(start_url)); // http source
+  expected_pages.push_back(offline_page_for(start_url)); // upper-case scheme
+  const auto pages = texts_of(lines, "NavigateToString");
+  EXPECT_EQ(pages.size(), expected_pages.size());
+  for (std::size_t i = 0; i < std::min(pages.size(), expected_pages.size()); ++i) {
+    EXPECT_TRUE(pages[i] == expected_pages[i])
+        << "offline page " << i << ": " << first_difference(pages[i], expected_pages[i]);
+  }
+  std::size_t offline_events = 0;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == "NavigationCompleted") {
+      ++offline_events;
+    }
+  }
+  EXPECT_EQ(offline_events, 2u + 6u + 2u + 13u + 2u) << "every scripted load was reported";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Arguments: only the first counts.
+
+TEST_F(App, LinkArgumentInAnyCaseGoesIntoTheFirstAddress) {
+  // A readable file as the second argument is never looked at.
+  ASSERT_TRUE(write_file(in_folder(L"launch.bin"), launch_bytes));
+  const std::string config =
+      call_rule(100, "a1", "__zoArgFile", "[]") +
+      // The failed first load retries the address the control reports: the link included.
+      "on=Navigate#1 +150 navigation_completed 0 7\n"
+      "on=Navigate#1 +400 close\n";
+  auto app = start(config, L"ZORVELOFFICE:x/y?a=1&b=ع " + quoted(in_folder(L"launch.bin")));
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  const std::string first = start_url + "&w=ZORVELOFFICE%3Ax%2Fy%3Fa%3D1%26b%3D%D8%B9";
+  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{first});
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("a1", "\"null\"")});
+  const auto pages = texts_of(lines, "NavigateToString");
+  ASSERT_EQ(pages.size(), 1u);
+  EXPECT_TRUE(pages[0] == offline_page_for(first))
+      << "the offline page does not retry " << first << ": "
+      << first_difference(pages[0], offline_page_for(first));
+}
+
+TEST_F(App, OptionArgumentIsIgnoredAndTheSecondArgumentNeverRead) {
+  ASSERT_TRUE(write_file(in_folder(L"launch.bin"), launch_bytes));
+  const std::string config =
+      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+  auto app = start(config, L"--flag " + quoted(in_folder(L"launch.bin")));
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("a1", "\"null\"")});
+}
+
+TEST_F(App, LaunchFileWithArabicNameIsHandedOverOnce) {
+  const std::wstring name = L"تقرير.docx";
+  ASSERT_TRUE(write_file(in_folder(name), launch_bytes));
+  const std::string config = call_rule(100, "a1", "__zoArgFile", "[]") +
+                             call_rule(150, "a2", "__zoArgFile", "[]") +
+                             "on=Navigate#1 +400 close\n";
+  // A link as the second argument changes nothing.
+  auto app = start(config, quoted(in_folder(name)) + L" ZORVELOFFICE:y");
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  const auto answered = replies(lines);
+  const std::string object =
+      "\"{\\\"name\\\":\\\"" + to_utf8(name) + "\\\",\\\"b64\\\":\\\"" + launch_b64 + "\\\"}\"";
+  EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("a1", object)});
+  EXPECT_EQ(answered.count("a2") ? answered.at("a2") : std::vector<std::string>{},
+            std::vector<std::string>{reply("a2", "\"null\"")})
+      << "the file is handed over once";
+}
+
+TEST_F(App, LaunchFileNameIsTheWholeArgumentWithoutBackslash) {
+  CreateDirectoryW(in_folder(L"docs").c_str(), nullptr);
+  ASSERT_TRUE(write_file(in_folder(L"docs\\report.txt"), launch_bytes));
+  const std::string config =
+      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+  // Relative to the working directory, the application's folder; "/" is no separator.
+  auto app = start(config, L"docs/report.txt");
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto answered = replies(log());
+  const std::string object =
+      "\"{\\\"name\\\":\\\"docs/report.txt\\\",\\\"b64\\\":\\\"" + launch_b64 + "\\\"}\"";
+  EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("a1", object)});
+}
+
+TEST_F(App, EmptyLaunchFileIsNoLaunchFile) {
+  ASSERT_TRUE(write_file(in_folder(L"empty.txt"), ""));
+  const std::string config =
+      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+  auto app = start(config, quoted(in_folder(L"empty.txt")));
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("a1", "\"null\"")});
+}
+
+// ---------------------------------------------------------------------------------------------
+// The browser control cannot be embedded: the fallback prompt, the suite in the browser.
+
+TEST_F(App, EmbeddingFailureOffersTheBrowser) {
+  // The engine accepts exactly S_OK from its settings calls.
+  auto app = start("fault=put_AreDevToolsEnabled S_FALSE 1\n");
+  const message_box prompt = wait_for_prompt(*app);
+  ASSERT_NE(prompt.handle, nullptr) << "no fallback prompt";
+  EXPECT_EQ(prompt.caption, zorvel::app_title);
+  EXPECT_EQ(prompt.text, zorvel::fallback_prompt);
+  EXPECT_EQ(prompt.owner, nullptr);
+  EXPECT_TRUE(prompt.has_yes && prompt.has_no);
+  press(prompt.handle, IDYES);
+  EXPECT_EQ(app->wait(20000), 1);
+  EXPECT_EQ(opened_addresses(1), std::vector<std::string>{start_url});
+  const auto lines = log();
+  EXPECT_EQ(calls_named(lines, "put_AreDevToolsEnabled").size(), 1u);
+  EXPECT_TRUE(calls_named(lines, "Navigate").empty()) << "nothing is loaded";
+}
+
+} // namespace
