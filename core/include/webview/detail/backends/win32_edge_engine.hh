@@ -258,7 +258,8 @@ private:
                                                     GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(WNDCLASSEXW);
-    wc.lpfnWndProc = main_window_proc;
+    wc.lpfnWndProc =
+        window_proc<&win32_edge_engine::main_window, &win32_edge_engine::on_main_window_message>;
     wc.hInstance = instance;
     wc.hIcon = icon;
     wc.lpszClassName = L"webview";
@@ -275,7 +276,8 @@ private:
   void create_widget_window(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(WNDCLASSEXW);
-    wc.lpfnWndProc = widget_window_proc;
+    wc.lpfnWndProc = window_proc<&win32_edge_engine::widget_window,
+                                 &win32_edge_engine::on_widget_window_message>;
     wc.hInstance = instance;
     wc.lpszClassName = L"webview_widget";
     RegisterClassExW(&wc);
@@ -289,7 +291,8 @@ private:
   void create_message_window(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(WNDCLASSEXW);
-    wc.lpfnWndProc = message_window_proc;
+    wc.lpfnWndProc = window_proc<&win32_edge_engine::message_window,
+                                 &win32_edge_engine::on_message_window_message>;
     wc.hInstance = instance;
     wc.lpszClassName = L"webview_message";
     RegisterClassExW(&wc);
@@ -410,37 +413,46 @@ private:
     return reinterpret_cast<win32_edge_engine *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
 
-  static win32_edge_engine *attach(HWND hwnd, LPARAM lp) {
-    auto *engine =
-        static_cast<win32_edge_engine *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(engine));
-    return engine;
-  }
+  using message_handler = LRESULT (win32_edge_engine::*)(HWND, UINT, WPARAM, LPARAM);
 
-  static LRESULT CALLBACK main_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  // The frame shared by the three window procedures: the window is tied to its engine from
+  // WM_NCCREATE (the creation parameter) to WM_DESTROY, gets DefWindowProcW while untied, and
+  // lets no exception unwind through the system's message dispatch. The handler also sees
+  // WM_NCCREATE (after the tie) and WM_DESTROY (after the untie); their results are fixed.
+  template <HWND win32_edge_engine::*slot, message_handler handler>
+  static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
       if (msg == WM_NCCREATE) {
-        auto *engine = attach(hwnd, lp);
-        engine->main_window = hwnd;
-        enable_non_client_dpi_scaling_if_needed(hwnd);
-        apply_window_theme(hwnd);
+        auto *engine =
+            static_cast<win32_edge_engine *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
+        engine->*slot = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(engine));
+        (engine->*handler)(hwnd, msg, wp, lp);
         return DefWindowProcW(hwnd, msg, wp, lp);
       }
       auto *engine = engine_of(hwnd);
       if (engine == nullptr) {
         return DefWindowProcW(hwnd, msg, wp, lp);
       }
-      return engine->on_main_window_message(hwnd, msg, wp, lp);
+      if (msg == WM_DESTROY) {
+        engine->*slot = nullptr;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        (engine->*handler)(hwnd, msg, wp, lp);
+        return 0;
+      }
+      return (engine->*handler)(hwnd, msg, wp, lp);
     } catch (...) {
-      return 0; // nothing may unwind through the system's message dispatch
+      return 0;
     }
   }
 
   LRESULT on_main_window_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_NCCREATE:
+      enable_non_client_dpi_scaling_if_needed(hwnd);
+      apply_window_theme(hwnd);
+      return 0;
     case WM_DESTROY:
-      main_window = nullptr;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       on_window_destroyed(false);
       return 0;
     case WM_SIZE:
@@ -511,45 +523,23 @@ private:
     size->cy = (r.bottom - r.top) * new_dpi / dpi;
   }
 
-  static LRESULT CALLBACK widget_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    try {
-      if (msg == WM_NCCREATE) {
-        attach(hwnd, lp)->widget_window = hwnd;
-        return DefWindowProcW(hwnd, msg, wp, lp);
-      }
-      auto *engine = engine_of(hwnd);
-      if (engine == nullptr) {
-        return DefWindowProcW(hwnd, msg, wp, lp);
-      }
-      switch (msg) {
-      case WM_DESTROY:
-        engine->widget_window = nullptr;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        return 0;
-      case WM_SIZE:
-        engine->resize_browser();
-        return 0;
-      default:
-        return DefWindowProcW(hwnd, msg, wp, lp);
-      }
-    } catch (...) {
+  LRESULT on_widget_window_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_NCCREATE:
+    case WM_DESTROY:
       return 0;
+    case WM_SIZE:
+      resize_browser();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
     }
   }
 
-  static LRESULT CALLBACK message_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-      attach(hwnd, lp)->message_window = hwnd;
-      return DefWindowProcW(hwnd, msg, wp, lp);
-    }
-    auto *engine = engine_of(hwnd);
-    if (engine == nullptr) {
-      return DefWindowProcW(hwnd, msg, wp, lp);
-    }
+  LRESULT on_message_window_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+    case WM_NCCREATE:
     case WM_DESTROY:
-      engine->message_window = nullptr;
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       return 0;
     case WM_APP:
       if (lp != 0) {
