@@ -484,10 +484,12 @@ describe('downloads', () => {
         a.click();
       });
       await page.waitForFunction(() => window.__saved?.length === 3);
-      assert.deepEqual(await page.evaluate(() => window.__saved), [
-        ['r.txt', 'text/plain', 'aGk='],
-        ['file', 'application/x-zo', 'AAEC'],
+      // Each save waits for its own fetch, so they may finish in any order.
+      const saved = await page.evaluate(() => window.__saved);
+      assert.deepEqual([...saved].sort((a, b) => a[0].localeCompare(b[0])), [
         ['detached.bin', 'application/octet-stream', '/wA='],
+        ['file', 'application/x-zo', 'AAEC'],
+        ['r.txt', 'text/plain', 'aGk='],
       ]);
       const [download] = await Promise.all([page.waitForEvent('download'), page.click('#web')]);
       assert.equal(download.suggestedFilename(), 'a.txt');
