@@ -6,6 +6,7 @@
 #include "../engine_base.hh"
 #include "../utf.hh"
 #include "webview2_com_handler.hh"
+#include "webview2_embedding.hh"
 #include "webview2_interfaces.hh"
 #include "webview2_runtime.hh"
 #include "win32_dpi.hh"
@@ -346,7 +347,7 @@ private:
     if (controller == nullptr || browser == nullptr) {
       return op_status::failure(error_invalid_state);
     }
-    if (auto status = apply_settings(debug); !status.ok()) {
+    if (auto status = apply_browser_settings(browser, debug); !status.ok()) {
       return status;
     }
     add_init_script(post_function);
@@ -358,40 +359,6 @@ private:
       controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
     }
     return {};
-  }
-
-  // The browser profile lives in the roaming application-data folder, named after the program.
-  static bool make_user_data_folder(std::wstring &folder) {
-    wchar_t exe_path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe_path, MAX_PATH);
-    const wchar_t *exe_name = PathFindFileNameW(exe_path);
-    wchar_t app_data[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data))) {
-      return false;
-    }
-    wchar_t combined[MAX_PATH] = {};
-    PathCombineW(combined, app_data, exe_name);
-    folder = combined;
-    return true;
-  }
-
-  // Settings calls must answer exactly S_OK.
-  op_status apply_settings(bool debug) {
-    ICoreWebView2Settings *settings = nullptr;
-    if (browser->get_Settings(&settings) != S_OK || settings == nullptr) {
-      if (settings != nullptr) {
-        settings->Release();
-      }
-      return op_status::failure(error_unspecified, "get_Settings failed");
-    }
-    op_status status;
-    if (settings->put_AreDevToolsEnabled(debug ? TRUE : FALSE) != S_OK) {
-      status = op_status::failure(error_unspecified, "put_AreDevToolsEnabled failed");
-    } else if (settings->put_IsStatusBarEnabled(FALSE) != S_OK) {
-      status = op_status::failure(error_unspecified, "put_IsStatusBarEnabled failed");
-    }
-    settings->Release();
-    return status;
   }
 
   void resize_browser() {
