@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -197,6 +198,30 @@ protected:
 
   HMODULE module_ = nullptr;
   wv2d::Api api_;
+};
+
+// A DoubleTest with a web view open in a child window for the whole test; TearDown closes it
+// before anything of the derived fixture goes away.
+class OpenWebViewTest : public DoubleTest {
+protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(DoubleTest::SetUp());
+    windows_ = std::make_unique<TestWindows>();
+    ASSERT_NO_FATAL_FAILURE(make_web_view(windows_->child(), controller_, web_view_));
+  }
+  void TearDown() override {
+    close_web_view();
+    DoubleTest::TearDown();
+  }
+  void close_web_view() {
+    web_view_.reset();
+    controller_.reset();
+    windows_.reset();
+  }
+
+  std::unique_ptr<TestWindows> windows_;
+  Ref<ICoreWebView2Controller> controller_;
+  Ref<ICoreWebView2> web_view_;
 };
 
 } // namespace wv2d_test

@@ -8,30 +8,15 @@
 namespace wv2d_test {
 namespace {
 
-class EventsTest : public DoubleTest {
+class EventsTest : public OpenWebViewTest {
 protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(DoubleTest::SetUp());
-    windows_ = std::make_unique<TestWindows>();
-    ASSERT_NO_FATAL_FAILURE(make_web_view(windows_->child(), controller_, web_view_));
-  }
-  void TearDown() override {
-    web_view_.reset();
-    controller_.reset();
-    windows_.reset();
-    DoubleTest::TearDown();
-  }
-
-  // Handlers are members declared before the references, so they outlive the web view that
-  // holds them.
+  // The handlers are registered with the web view, which the base fixture closes in TearDown
+  // while they still exist.
   WebMessageHandler message_handler_;
   WebMessageHandler second_message_handler_;
   PermissionHandler permission_handler_;
   NavigationHandler navigation_handler_;
   TitleHandler title_handler_;
-  std::unique_ptr<TestWindows> windows_;
-  Ref<ICoreWebView2Controller> controller_;
-  Ref<ICoreWebView2> web_view_;
 };
 
 TEST_P(EventsTest, RegistrationWritesDistinctTokensAndHoldsTheHandler) {

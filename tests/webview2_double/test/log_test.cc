@@ -7,24 +7,13 @@
 namespace wv2d_test {
 namespace {
 
-class LogTest : public DoubleTest {
+class LogTest : public OpenWebViewTest {
 protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(DoubleTest::SetUp());
-    windows_ = std::make_unique<TestWindows>();
-    ASSERT_NO_FATAL_FAILURE(make_web_view(windows_->child(), controller_, web_view_));
-  }
   void TearDown() override {
-    web_view_.reset();
-    controller_.reset();
-    windows_.reset();
+    close_web_view();
     SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", nullptr);
     DoubleTest::TearDown();
   }
-
-  std::unique_ptr<TestWindows> windows_;
-  Ref<ICoreWebView2Controller> controller_;
-  Ref<ICoreWebView2> web_view_;
 };
 
 TEST_P(LogTest, OneLinePerCallWithEscapedText) {

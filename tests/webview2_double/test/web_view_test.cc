@@ -6,24 +6,7 @@
 namespace wv2d_test {
 namespace {
 
-class WebViewTest : public DoubleTest {
-protected:
-  void SetUp() override {
-    ASSERT_NO_FATAL_FAILURE(DoubleTest::SetUp());
-    windows_ = std::make_unique<TestWindows>();
-    ASSERT_NO_FATAL_FAILURE(make_web_view(windows_->child(), controller_, web_view_));
-  }
-  void TearDown() override {
-    web_view_.reset();
-    controller_.reset();
-    windows_.reset();
-    DoubleTest::TearDown();
-  }
-
-  std::unique_ptr<TestWindows> windows_;
-  Ref<ICoreWebView2Controller> controller_;
-  Ref<ICoreWebView2> web_view_;
-};
+class WebViewTest : public OpenWebViewTest {};
 
 TEST_P(WebViewTest, SettingsCallsAreRecordedAndReadBack) {
   Ref<ICoreWebView2Settings> settings;

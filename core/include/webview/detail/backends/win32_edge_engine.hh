@@ -253,18 +253,26 @@ private:
     com_initialized = true;
   }
 
+  // The result is not examined: a class left registered by an earlier engine is reused.
+  static void register_window_class(HINSTANCE instance, const wchar_t *name, WNDPROC proc,
+                                    HICON icon = nullptr) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(WNDCLASSEXW);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+  }
+
   void create_main_window(HINSTANCE instance) {
     const auto icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(32512), IMAGE_ICON,
                                                     GetSystemMetrics(SM_CXICON),
                                                     GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(WNDCLASSEXW);
-    wc.lpfnWndProc =
-        window_proc<&win32_edge_engine::main_window, &win32_edge_engine::on_main_window_message>;
-    wc.hInstance = instance;
-    wc.hIcon = icon;
-    wc.lpszClassName = L"webview";
-    RegisterClassExW(&wc); // an earlier engine's class is reused
+    register_window_class(
+        instance, L"webview",
+        window_proc<&win32_edge_engine::main_window, &win32_edge_engine::on_main_window_message>,
+        icon);
     CreateWindowExW(0, L"webview", L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                     nullptr, nullptr, instance, this);
     if (main_window == nullptr) {
@@ -275,13 +283,9 @@ private:
   }
 
   void create_widget_window(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(WNDCLASSEXW);
-    wc.lpfnWndProc = window_proc<&win32_edge_engine::widget_window,
-                                 &win32_edge_engine::on_widget_window_message>;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"webview_widget";
-    RegisterClassExW(&wc);
+    register_window_class(instance, L"webview_widget",
+                          window_proc<&win32_edge_engine::widget_window,
+                                      &win32_edge_engine::on_widget_window_message>);
     CreateWindowExW(WS_EX_CONTROLPARENT, L"webview_widget", nullptr, WS_CHILD, 0, 0, 0, 0,
                     main_window, nullptr, instance, this);
     if (widget_window == nullptr) {
@@ -290,13 +294,9 @@ private:
   }
 
   void create_message_window(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(WNDCLASSEXW);
-    wc.lpfnWndProc = window_proc<&win32_edge_engine::message_window,
-                                 &win32_edge_engine::on_message_window_message>;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"webview_message";
-    RegisterClassExW(&wc);
+    register_window_class(instance, L"webview_message",
+                          window_proc<&win32_edge_engine::message_window,
+                                      &win32_edge_engine::on_message_window_message>);
     CreateWindowExW(0, L"webview_message", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
                     this);
     if (message_window == nullptr) {
