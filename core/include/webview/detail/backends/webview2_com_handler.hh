@@ -69,15 +69,19 @@ public:
     return S_OK;
   }
 
-  // Environment created: ask it for a controller in the parent window.
+  // Environment created: ask it for a controller in the parent window. No exception leaves any
+  // Invoke of this object: it would unwind into the browser and end the process.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Environment *env) override {
-    if (SUCCEEDED(result) && env != nullptr &&
-        SUCCEEDED(env->CreateCoreWebView2Controller(
-            parent_window_,
-            static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
-      return S_OK;
+    try {
+      if (SUCCEEDED(result) && env != nullptr &&
+          SUCCEEDED(env->CreateCoreWebView2Controller(
+              parent_window_,
+              static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
+        return S_OK;
+      }
+      try_create_environment();
+    } catch (...) {
     }
-    try_create_environment();
     return S_OK;
   }
 
@@ -85,6 +89,14 @@ public:
 
   // Controller created: connect messages and permissions, then hand both objects over.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Controller *controller) override {
+    try {
+      return controller_completed(result, controller);
+    } catch (...) {
+      return S_OK;
+    }
+  }
+
+  HRESULT controller_completed(HRESULT result, ICoreWebView2Controller *controller) {
     if (SUCCEEDED(result)) {
       ICoreWebView2 *webview = nullptr;
       EventRegistrationToken token{};
@@ -106,7 +118,7 @@ public:
       return S_OK;
     }
     // The parent window went away, or the folder is in use with other options: retrying cannot
-    // help, and the engine keeps waiting until the loop is asked to quit.
+    // help, and the engine waits until its deadline or until the loop is asked to quit.
     if (result == E_ABORT || result == webview2_folder_in_use) {
       return S_OK;
     }
@@ -212,8 +224,11 @@ public:
     return remaining;
   }
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, LPCWSTR id) override {
-    if (done_) {
-      done_(result, id);
+    try {
+      if (done_) {
+        done_(result, id);
+      }
+    } catch (...) {
     }
     return S_OK;
   }
