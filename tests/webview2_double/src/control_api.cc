@@ -87,6 +87,16 @@ int wv2d_raise_navigation_completed(int is_success, int web_error_status, const 
                                     source ? std::optional<std::wstring>(source) : std::nullopt);
 }
 
+int wv2d_raise_process_failed(int kind) {
+  ensure_initialized();
+  return raise_process_failed(kind);
+}
+
+int wv2d_raise_script_dialog(int kind, const wchar_t *message) {
+  ensure_initialized();
+  return raise_script_dialog(kind, wide(message));
+}
+
 int wv2d_raise_document_title_changed(const wchar_t *title) {
   ensure_initialized();
   return raise_document_title_changed(wide(title));
