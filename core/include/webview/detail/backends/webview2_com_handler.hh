@@ -96,36 +96,7 @@ public:
     }
   }
 
-  HRESULT controller_completed(HRESULT result, ICoreWebView2Controller *controller) {
-    if (SUCCEEDED(result)) {
-      ICoreWebView2 *webview = nullptr;
-      EventRegistrationToken token{};
-      if (controller != nullptr) {
-        controller->get_CoreWebView2(&webview);
-      }
-      if (webview != nullptr) {
-        webview->add_WebMessageReceived(
-            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
-        webview->add_PermissionRequested(
-            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
-      }
-      if (on_controller_) {
-        on_controller_(controller, webview);
-      }
-      if (webview != nullptr) {
-        webview->Release(); // the engine took its own reference
-      }
-      return S_OK;
-    }
-    // The parent window went away, or the folder is in use with other options: retrying cannot
-    // help, and the engine waits until its deadline or until the loop is asked to quit.
-    if (result == E_ABORT || result == webview2_folder_in_use) {
-      return S_OK;
-    }
-    try_create_environment();
-    return S_OK;
-  }
-
+  // A message whose handling throws (out of memory on a large one, say) is dropped.
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
                                    ICoreWebView2WebMessageReceivedEventArgs *args) override {
     if (args == nullptr) {
@@ -133,8 +104,11 @@ public:
     }
     LPWSTR message = nullptr;
     const HRESULT result = args->TryGetWebMessageAsString(&message);
-    if (SUCCEEDED(result) && message != nullptr && on_message_) {
-      on_message_(utf16_to_utf8(message));
+    try {
+      if (SUCCEEDED(result) && message != nullptr && on_message_) {
+        on_message_(utf16_to_utf8(message));
+      }
+    } catch (...) {
     }
     if (message != nullptr) {
       CoTaskMemFree(message);
@@ -145,10 +119,13 @@ public:
   // Only reading the clipboard is granted; every other request keeps the browser's default.
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
                                    ICoreWebView2PermissionRequestedEventArgs *args) override {
-    COREWEBVIEW2_PERMISSION_KIND kind{};
-    if (args != nullptr && SUCCEEDED(args->get_PermissionKind(&kind)) &&
-        kind == COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ) {
-      args->put_State(COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    try {
+      COREWEBVIEW2_PERMISSION_KIND kind{};
+      if (args != nullptr && SUCCEEDED(args->get_PermissionKind(&kind)) &&
+          kind == COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ) {
+        args->put_State(COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+      }
+    } catch (...) {
     }
     return S_OK;
   }
@@ -182,6 +159,36 @@ public:
   }
 
 private:
+  HRESULT controller_completed(HRESULT result, ICoreWebView2Controller *controller) {
+    if (SUCCEEDED(result)) {
+      ICoreWebView2 *webview = nullptr;
+      EventRegistrationToken token{};
+      if (controller != nullptr) {
+        controller->get_CoreWebView2(&webview);
+      }
+      if (webview != nullptr) {
+        webview->add_WebMessageReceived(
+            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
+        webview->add_PermissionRequested(
+            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
+      }
+      if (on_controller_) {
+        on_controller_(controller, webview);
+      }
+      if (webview != nullptr) {
+        webview->Release(); // the engine took its own reference
+      }
+      return S_OK;
+    }
+    // The parent window went away, or the folder is in use with other options: retrying cannot
+    // help, and the engine waits until its deadline or until the loop is asked to quit.
+    if (result == E_ABORT || result == webview2_folder_in_use) {
+      return S_OK;
+    }
+    try_create_environment();
+    return S_OK;
+  }
+
   HWND parent_window_;
   message_callback on_message_;
   controller_callback on_controller_;
