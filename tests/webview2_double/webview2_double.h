@@ -63,7 +63,9 @@
     (int is_success, int web_error_status, const wchar_t *source))                                 \
   X(int, wv2d_raise_document_title_changed, (const wchar_t *title))                                \
   X(int, wv2d_raise_process_failed, (int kind))                                                    \
-  X(int, wv2d_raise_script_dialog, (int kind, const wchar_t *message))
+  X(int, wv2d_raise_script_dialog, (int kind, const wchar_t *message))                             \
+  X(int, wv2d_raise_web_message_from, (const wchar_t *source, const wchar_t *text))                \
+  X(int, wv2d_raise_content_loading, (void))
 
 #ifdef __cplusplus
 

@@ -97,6 +97,16 @@ int wv2d_raise_script_dialog(int kind, const wchar_t *message) {
   return raise_script_dialog(kind, wide(message));
 }
 
+int wv2d_raise_web_message_from(const wchar_t *source, const wchar_t *text) {
+  ensure_initialized();
+  return raise_web_message(wide(text), false, wide(source));
+}
+
+int wv2d_raise_content_loading(void) {
+  ensure_initialized();
+  return raise_content_loading();
+}
+
 int wv2d_raise_document_title_changed(const wchar_t *title) {
   ensure_initialized();
   return raise_document_title_changed(wide(title));

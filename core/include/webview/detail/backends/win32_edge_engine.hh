@@ -66,6 +66,15 @@ public:
   win32_edge_engine(const win32_edge_engine &) = delete;
   win32_edge_engine &operator=(const win32_edge_engine &) = delete;
 
+  // Clipboard reads are granted only to documents whose address `filter` admits; without a
+  // filter every document may read it.
+  void set_clipboard_read_filter(std::function<bool(const std::string &)> filter) {
+    clipboard_read_filter = std::move(filter);
+    if (com_handler) {
+      com_handler->set_clipboard_filter(clipboard_read_filter);
+    }
+  }
+
   ~win32_edge_engine() override {
     destroying = true;
     stop_leave_timer();
@@ -276,7 +285,9 @@ private:
     }
     create_widget_window(instance);
     create_message_window(instance);
-    web_message_callback = [this](const std::string &message) { on_message(message); };
+    web_message_callback = [this](const std::string &message, const std::string &source) {
+      receive_message(message, source);
+    };
     auto status = embed(widget_window, debug);
     if (!status.ok()) {
       throw exception{status.error().code, status.error().message};
@@ -382,7 +393,9 @@ private:
             browser = com_ref<ICoreWebView2>::share(new_browser);
           }
           *ready = true;
-        }));
+        },
+        [this] { on_document_changed(); }));
+    com_handler->set_clipboard_filter(clipboard_read_filter);
     const HMODULE loader = loader_module;
     auto *handler = com_handler.get();
     com_handler->set_attempt_fn([loader, folder = user_data_folder, handler] {
@@ -779,6 +792,7 @@ private:
   com_ref<ICoreWebView2> browser;
   com_ref<ICoreWebView2Controller> controller;
   com_ref<webview2_com_handler> com_handler;
+  std::function<bool(const std::string &)> clipboard_read_filter;
   HMODULE loader_module = nullptr;
   int dpi = 0;
   bool window_shown = false;
