@@ -41,7 +41,7 @@ inline void win32_edge_engine::replace_browser() {
     controller->Close(); // what is left of the old browser lets go of its handlers
   }
   release_browser();
-  if (create_browser(widget_window) == 1) {
+  if (create_browser(widget_window)) {
     replacing = false;
     PostQuitMessage(quit_code); // the application is ending: no new browser is needed
     return;

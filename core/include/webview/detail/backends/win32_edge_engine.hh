@@ -13,6 +13,7 @@
 #include "webview2_recovery_policy.hh"
 #include "webview2_runtime.hh"
 #include "win32_dpi.hh"
+#include "win32_message_wait.hh"
 #include "win32_theme.hh"
 
 #include <windows.h>
@@ -363,8 +364,7 @@ private:
     if (!make_user_data_folder(user_data_folder)) {
       return op_status::failure(error_unspecified, "SHGetFolderPathW failed");
     }
-    const int quit = create_browser(widget);
-    if (quit == 1) {
+    if (create_browser(widget)) {
       return op_status::failure(error_canceled); // the quit is consumed: embedding was cancelled
     }
     if (!controller || !browser) {
@@ -380,9 +380,9 @@ private:
   }
 
   // Creates an environment and a controller in `widget` and waits for them, at most the browser
-  // deadline. Returns 1 when a WM_QUIT ended the wait (taken, in quit_code), otherwise 0; on
-  // success `controller` and `browser` are set.
-  int create_browser(HWND widget) {
+  // deadline. True when a WM_QUIT ended the wait (taken; its code in quit_code). On success
+  // `controller` and `browser` are set.
+  bool create_browser(HWND widget) {
     // Shared with the callback, which the browser may still call after this function returned.
     auto ready = std::make_shared<bool>(false);
     com_handler = com_ref<webview2_com_handler>::adopt(new webview2_com_handler(
@@ -402,36 +402,11 @@ private:
       return create_browser_environment(loader, folder, handler);
     });
     com_handler->try_create_environment();
-    return wait_until([ready] { return *ready; }, deadlines.browser) == wait_outcome::quit ? 1 : 0;
+    return wait_until([ready] { return *ready; }, deadlines.browser) == wait_outcome::quit;
   }
 
-  enum class wait_outcome { done, quit, timed_out };
-
-  // Dispatches the thread's messages until `done` holds, a WM_QUIT arrives (taken; its code in
-  // quit_code) or `limit` has passed. Idle time is spent blocked, not polling.
   wait_outcome wait_until(const std::function<bool()> &done, std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    MSG msg;
-    for (;;) {
-      while (!done() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-          quit_code = static_cast<int>(msg.wParam);
-          return wait_outcome::quit;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-      if (done()) {
-        return wait_outcome::done;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-          deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) {
-        return wait_outcome::timed_out;
-      }
-      MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left.count()) + 1, QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
-    }
+    return wait_for_messages(done, limit, quit_code);
   }
 
   // The engine's own handlers on the web view: process failures, the page's answer when its
