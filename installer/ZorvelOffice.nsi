@@ -53,14 +53,15 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) Zorvel. All rights reser
 !define MUI_UNICON "${APP_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
-!define MUI_UNCOMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
-!insertmacro MUI_UNPAGE_CONFIRM
+; One page: the program (always removed) and the browser profile (kept unless ticked).
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_COMPONENTSPAGE_TEXT_TOP "$(ZoUninstallTop)"
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -154,7 +155,8 @@ Section "-Program" SecProgram
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
 
-Section "-un.Program" UnSecProgram
+Section "un.$(ZoName)" UnSecProgram
+  SectionIn RO
   Delete "$INSTDIR\${EXE}"
   Delete "$INSTDIR\Uninstall.exe"
   ; Not /r: the folder may have been chosen by the user and hold other things.
