@@ -1,9 +1,9 @@
 // The two installers in a Wine prefix of their own (run_installer_test.sh makes it): the per-user
-// setup program installed silently over an earlier version, its files, shortcut, installed-
-// programs entry and registrations, its language, a failed copy, and its quiet uninstall; the
-// machine-wide package installed silently, a zorveloffice: link opened through the shell starting
-// the installed program with the link, and its silent uninstall. Each uninstall must leave only
-// the browser profile.
+// setup program's language, a failed copy, a silent install over an earlier version, its files,
+// shortcut, installed-programs entry and registrations, its quiet uninstall and its interactive
+// one with the profile's box ticked; the machine-wide package installed silently over an earlier
+// version, a zorveloffice: link opened through the shell starting the installed program with the
+// link, and its silent uninstall. Each silent uninstall must leave only the browser profile.
 //
 // Wine's shell follows only machine-wide registrations (it ignores HKCU\Software\Classes) and
 // opens a document only through a default program, which the installers never become: so the
@@ -11,6 +11,7 @@
 // registry.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -273,23 +274,22 @@ DWORD folder_size_kib(const std::wstring &dir) {
   return kib;
 }
 
-// The machine-wide package's entry in the installed-programs list, or empty.
-std::wstring machine_entry() {
+// The machine-wide package's entries in the installed-programs list.
+std::vector<std::wstring> machine_entries() {
   const std::wstring root = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  std::vector<std::wstring> found;
   HKEY h = nullptr;
-  std::wstring found;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, root.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) {
     return found;
   }
   wchar_t name[256];
-  for (DWORD i = 0; found.empty(); ++i) {
-    DWORD length = 256;
-    if (RegEnumKeyExW(h, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-      break;
-    }
+  DWORD length = 256;
+  for (DWORD i = 0;
+       RegEnumKeyExW(h, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, length = 256) {
     const std::wstring key = root + L"\\" + name;
     if (read_text(HKEY_LOCAL_MACHINE, key, L"DisplayName") == L"Zorvel Office") {
-      found = key;
+      found.push_back(key);
     }
   }
   RegCloseKey(h);
@@ -299,6 +299,7 @@ std::wstring machine_entry() {
 const std::wstring setup = windows_path(SETUP_EXE);
 const std::wstring earlier_setup = windows_path(EARLIER_SETUP_EXE);
 const std::wstring package = windows_path(MSI_PACKAGE);
+const std::wstring earlier_package = windows_path(EARLIER_MSI_PACKAGE);
 
 class Installers : public ::testing::Test {
 protected:
@@ -417,19 +418,120 @@ TEST_F(Installers, PerUserSetupUpgradesKeepingTheProfileAndUninstallsLeavingOnly
   EXPECT_EQ(read_file(profile_file()), profile_bytes);
 }
 
-TEST_F(Installers,
-       MachineWidePackageOpensLinksInTheInstalledProgramAndUninstallsLeavingOnlyTheProfile) {
+// A visible top-level window of any process whose caption starts with `caption`, and a
+// descendant of a window by its class.
+HWND find_window(const std::wstring &caption, int timeout_ms = 20000) {
+  struct search {
+    const std::wstring &caption;
+    HWND found;
+  } s{caption, nullptr};
+  eventually(
+      [&] {
+        EnumWindows(
+            [](HWND h, LPARAM lp) -> BOOL {
+              auto *s = reinterpret_cast<search *>(lp);
+              wchar_t text[256] = {};
+              GetWindowTextW(h, text, 256);
+              if (IsWindowVisible(h) && std::wstring(text).rfind(s->caption, 0) == 0) {
+                s->found = h;
+                return FALSE;
+              }
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        return s.found != nullptr;
+      },
+      timeout_ms);
+  return s.found;
+}
+
+HWND find_descendant(HWND parent, const wchar_t *class_name) {
+  struct search {
+    const wchar_t *cls;
+    HWND found;
+  } s{class_name, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto *s = reinterpret_cast<search *>(lp);
+        wchar_t cls[64] = {};
+        GetClassNameW(h, cls, 64);
+        if (lstrcmpW(cls, s->cls) == 0) {
+          s->found = h;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+void press(HWND dialog, int button) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+TEST_F(Installers, UninstallDeletesTheProfileWhenTheUserTicksItsBox) {
+  const std::wstring dir = per_user_folder();
+  ASSERT_EQ(run(quoted(setup) + L" /S"), 0);
+  make_profile();
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = quoted(dir + L"\\Uninstall.exe");
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+
+  // Its one page lists the program (always removed), then the unticked box for the profile.
+  const HWND window = find_window(L"Zorvel Office Uninstall");
+  ASSERT_NE(window, nullptr);
+  HWND tree = nullptr;
+  ASSERT_TRUE(
+      eventually([&] { return (tree = find_descendant(window, L"SysTreeView32")) != nullptr; }));
+  const auto program =
+      reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  const auto profile = reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(program)));
+  ASSERT_NE(profile, nullptr);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(profile));
+  // NSIS's state images: 1 unticked, 2 ticked; the space bar toggles the selected item.
+  const auto box = [&] {
+    return SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(profile),
+                        TVIS_STATEIMAGEMASK);
+  };
+  EXPECT_EQ(box(), INDEXTOSTATEIMAGEMASK(1));
+  SendMessageW(tree, WM_CHAR, L' ', 0);
+  EXPECT_EQ(box(), INDEXTOSTATEIMAGEMASK(2));
+  press(window, IDOK);
+
+  EXPECT_TRUE(eventually(
+      [&] { return !exists(dir) && !exists(folder(CSIDL_APPDATA) + L"\\ZorvelOffice.exe"); }));
+  EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, per_user_entry));
+  // Its last page: Close.
+  EXPECT_TRUE(eventually([&] {
+    press(window, IDOK);
+    return !IsWindow(window);
+  }));
+}
+
+TEST_F(Installers, MachineWidePackageUpgradesOpensLinksInTheProgramAndUninstallsLeavingTheProfile) {
   const std::wstring exe = machine_folder() + L"\\ZorvelOffice.exe";
   make_profile();
   const std::vector<std::wstring> defaults = type_defaults(HKEY_LOCAL_MACHINE);
   ASSERT_EQ(defaults[0], other_default);
+  ASSERT_EQ(run(L"msiexec /i " + quoted(earlier_package) + L" /qn"), 0);
+  ASSERT_EQ(read_file(exe), read_file(windows_path(EARLIER_APP_EXE)));
+  // The newer package replaces the earlier one.
   ASSERT_EQ(run(L"msiexec /i " + quoted(package) + L" /qn"), 0);
   EXPECT_EQ(read_file(exe), read_file(windows_path(APP_EXE)));
   // Windows puts the shortcut into the common Start menu; Wine into the user's.
   EXPECT_TRUE(exists(common_shortcut()) || exists(user_shortcut()));
   expect_registrations(HKEY_LOCAL_MACHINE, exe, defaults);
-  const std::wstring entry = machine_entry();
-  ASSERT_FALSE(entry.empty());
+  const std::vector<std::wstring> entries = machine_entries();
+  ASSERT_EQ(entries.size(), 1u);
+  const std::wstring &entry = entries[0];
   EXPECT_EQ(read_text(HKEY_LOCAL_MACHINE, entry, L"DisplayVersion"), L"2.1.5");
   EXPECT_EQ(read_text(HKEY_LOCAL_MACHINE, entry, L"Publisher"), L"Zorvel");
   EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, entry, L"NoModify").number, 1u);
@@ -476,7 +578,7 @@ TEST_F(Installers,
   EXPECT_FALSE(exists(common_shortcut()));
   EXPECT_FALSE(exists(user_shortcut()));
   expect_no_registrations(HKEY_LOCAL_MACHINE, defaults);
-  EXPECT_EQ(machine_entry(), L"");
+  EXPECT_EQ(machine_entries(), std::vector<std::wstring>{});
   EXPECT_EQ(read_file(profile_file()), profile_bytes);
 }
 
