@@ -9,6 +9,9 @@
 // opens a document only through a default program, which the installers never become: so the
 // link is followed end to end through the package's registration, and the rest is read from the
 // registry.
+#include "../e2e/e2e_support.hh"
+#include "../e2e/process_driver.hh"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -33,6 +36,9 @@
 
 namespace {
 
+using e2e::own_directory;
+using e2e::quoted;
+
 // ---------------------------------------------------------------------------------------------
 // Files, processes, registry
 
@@ -55,10 +61,6 @@ std::wstring folder(int csidl) {
   return path;
 }
 
-std::wstring quoted(const std::wstring &s) {
-  return L"\"" + s + L"\"";
-}
-
 bool exists(const std::wstring &path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -71,13 +73,6 @@ std::string read_file(const std::wstring &path) {
 void write_file(const std::wstring &path, const std::string &bytes) {
   std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
   out << bytes;
-}
-
-std::wstring own_directory() {
-  wchar_t path[MAX_PATH];
-  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path, n);
-  return p.substr(0, p.find_last_of(L'\\'));
 }
 
 bool eventually(const std::function<bool()> &condition, int timeout_ms = 20000) {
@@ -93,22 +88,7 @@ bool eventually(const std::function<bool()> &condition, int timeout_ms = 20000) 
 
 // Runs a command line to its end; its exit code, or -1 when it could not start or did not end.
 long run(const std::wstring &command_line) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = command_line;
-  if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    return -1;
-  }
-  DWORD code = static_cast<DWORD>(-1);
-  if (WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(pi.hProcess, &code);
-  } else {
-    TerminateProcess(pi.hProcess, 99);
-  }
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return static_cast<long>(code);
+  return e2e::running_program(command_line, L"").wait(120000);
 }
 
 bool process_running(const wchar_t *exe_name) {
@@ -163,17 +143,6 @@ bool key_exists(HKEY root, const std::wstring &key) {
   }
   RegCloseKey(h);
   return true;
-}
-
-void set_text(HKEY root, const std::wstring &key, const wchar_t *name, const std::wstring &value,
-              REGSAM view = 0) {
-  HKEY h = nullptr;
-  ASSERT_EQ(
-      RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &h, nullptr),
-      ERROR_SUCCESS);
-  RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(h);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -305,7 +274,7 @@ class Installers : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-      set_text(root, std::wstring(classes) + L".docx", nullptr, other_default);
+      e2e::set_string(root, std::wstring(classes) + L".docx", nullptr, other_default);
     }
   }
 };
@@ -328,38 +297,11 @@ TEST_F(Installers, SetupSpeaksTheUsersWindowsLanguageAndEnglishOtherwise) {
       continue;
     }
     ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), l.windows_language);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = quoted(setup);
-    ASSERT_TRUE(
-        CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    struct search {
-      DWORD pid;
-      std::wstring caption;
-    } s{pi.dwProcessId, {}};
-    eventually([&] {
-      EnumWindows(
-          [](HWND h, LPARAM lp) -> BOOL {
-            auto *s = reinterpret_cast<search *>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            wchar_t text[256] = {};
-            if (pid == s->pid && IsWindowVisible(h) && GetWindowTextW(h, text, 256) > 0) {
-              s->caption = text;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&s));
-      return !s.caption.empty();
-    });
-    EXPECT_EQ(s.caption, l.caption);
-    // Its first page only: nothing is installed yet.
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    // Its first page only (the destructor ends it): nothing is installed.
+    const e2e::running_program program(quoted(setup), L"");
+    const HWND window = program.find_window(L"#32770", 20000);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(e2e::window_text(window), l.caption);
   }
   EXPECT_FALSE(exists(per_user_folder()));
 }
@@ -466,23 +408,12 @@ HWND find_descendant(HWND parent, const wchar_t *class_name) {
   return s.found;
 }
 
-void press(HWND dialog, int button) {
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-}
-
 TEST_F(Installers, UninstallDeletesTheProfileWhenTheUserTicksItsBox) {
   const std::wstring dir = per_user_folder();
   ASSERT_EQ(run(quoted(setup) + L" /S"), 0);
   make_profile();
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = quoted(dir + L"\\Uninstall.exe");
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  // It hands over to a copy of itself, which shows the pages.
+  EXPECT_EQ(run(quoted(dir + L"\\Uninstall.exe")), 0);
 
   // Its one page lists the program (always removed), then the unticked box for the profile.
   const HWND window = find_window(L"Zorvel Office Uninstall");
@@ -504,14 +435,14 @@ TEST_F(Installers, UninstallDeletesTheProfileWhenTheUserTicksItsBox) {
   EXPECT_EQ(box(), INDEXTOSTATEIMAGEMASK(1));
   SendMessageW(tree, WM_CHAR, L' ', 0);
   EXPECT_EQ(box(), INDEXTOSTATEIMAGEMASK(2));
-  press(window, IDOK);
+  e2e::press(window, IDOK);
 
   EXPECT_TRUE(eventually(
       [&] { return !exists(dir) && !exists(folder(CSIDL_APPDATA) + L"\\ZorvelOffice.exe"); }));
   EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, per_user_entry));
   // Its last page: Close.
   EXPECT_TRUE(eventually([&] {
-    press(window, IDOK);
+    e2e::press(window, IDOK);
     return !IsWindow(window);
   }));
 }
@@ -544,12 +475,14 @@ TEST_F(Installers, MachineWidePackageUpgradesOpensLinksInTheProgramAndUninstalls
   for (int up = 0; up < 3; ++up) {
     runtime_folder = runtime_folder.substr(0, runtime_folder.find_last_of(L'\\'));
   }
-  set_text(HKEY_CURRENT_USER,
-           L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}",
-           L"pv", L"120.0.2210.91");
-  set_text(HKEY_CURRENT_USER,
-           L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}",
-           L"EBWebView", runtime_folder, KEY_WOW64_32KEY);
+  e2e::set_string(
+      HKEY_CURRENT_USER,
+      L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}", L"pv",
+      L"120.0.2210.91");
+  e2e::set_string(
+      HKEY_CURRENT_USER,
+      L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}",
+      L"EBWebView", runtime_folder, KEY_WOW64_32KEY);
   const std::wstring log = own_directory() + L"\\link_calls.log";
   const std::wstring config = own_directory() + L"\\link_double.txt";
   DeleteFileW(log.c_str());
