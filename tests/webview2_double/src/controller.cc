@@ -65,6 +65,9 @@ HRESULT STDMETHODCALLTYPE Controller::put_IsVisible(BOOL visible) {
     return *fault;
   }
   visible_ = visible;
+  if (PageBackend *page = web_view_->page()) {
+    page->set_visible(visible != FALSE);
+  }
   return S_OK;
 }
 
@@ -79,6 +82,9 @@ HRESULT STDMETHODCALLTYPE Controller::put_Bounds(RECT bounds) {
     return *fault;
   }
   bounds_ = bounds;
+  if (PageBackend *page = web_view_->page()) {
+    page->set_bounds(bounds);
+  }
   return S_OK;
 }
 
@@ -103,12 +109,18 @@ HRESULT STDMETHODCALLTYPE Controller::SetBoundsAndZoomFactor(RECT bounds, double
   }
   bounds_ = bounds;
   zoom_ = zoom;
+  if (PageBackend *page = web_view_->page()) {
+    page->set_bounds(bounds);
+  }
   return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) {
   if (const auto fault = record_call("MoveFocus", {Field::number(reason)})) {
     return *fault;
+  }
+  if (PageBackend *page = web_view_->page()) {
+    page->move_focus();
   }
   return S_OK;
 }
