@@ -13,6 +13,8 @@
 #                          window is closed)
 #   --screenshots DIR      where the virtual display's screenshots go (artifacts/screenshots/run)
 #   --every SECONDS        time between screenshots (5)
+#   --tour                 walk through the stand-in pages by itself (editor, notification,
+#                          outside pages with the dock, offline page), naming screenshots by step
 # ARGUMENT is passed to the program as the operating system would: a file or a zorveloffice: link.
 # Without a display it runs on a virtual one, saves screenshots, answers prompts with No after
 # showing them, and ends after --duration. Ctrl+C ends it; nothing is left running.
@@ -20,8 +22,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-suite=standin runtime=browser duration='' every=5 shots=artifacts/screenshots/run argument=()
-usage() { sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+suite=standin runtime=browser tour=0 duration='' every=5 shots=artifacts/screenshots/run argument=()
+usage() { sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --suite) [ $# -ge 2 ] || usage; suite=$2; shift 2 ;;
@@ -30,6 +32,7 @@ while [ $# -gt 0 ]; do
     --duration) [ $# -ge 2 ] || usage; duration=$2; shift 2 ;;
     --screenshots) [ $# -ge 2 ] || usage; shots=$2; shift 2 ;;
     --every) [ $# -ge 2 ] || usage; every=$2; shift 2 ;;
+    --tour) tour=1; shift ;;
     -h | --help) usage ;;
     --) shift; argument=("$@"); break ;;
     -*) echo "run.sh: unknown option $1" >&2; usage ;;
@@ -42,6 +45,10 @@ case "$suite" in
   *) echo "run.sh: --suite takes standin, real or a loopback ADDRESS:PORT, not '$suite'" >&2; exit 2 ;;
 esac
 [[ "$every" =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --every takes whole seconds" >&2; exit 2; }
+if [ "$tour" = 1 ] && { [ "$suite" != standin ] || [ "$runtime" != browser ]; }; then
+  echo "run.sh: --tour needs the stand-in suite and the browser-backed runtime" >&2
+  exit 2
+fi
 [ -z "$duration" ] || [[ "$duration" =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --duration takes whole seconds" >&2; exit 2; }
 
 bash scripts/install-deps.sh
@@ -77,13 +84,14 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export ZO_USE_DISPLAY=$DISPLAY
 else
   unset ZO_USE_DISPLAY
+  [ "$tour" = 1 ] && duration=${duration:-$((8 * (every + 2) + 30))}
   duration=${duration:-60}
 fi
 scripts/wine-run.sh "$run" --start
 eval "$(scripts/wine-run.sh "$run" --env)"
 [ "$virtual" = 1 ] || export DISPLAY=$ZO_USE_DISPLAY
 
-server_pid='' program_pid='' profile="$run/browser-profile" rc=''
+server_pid='' program_pid='' tour_pid='' profile="$run/browser-profile" rc=''
 browser_pid() {
   local lock target
   lock=$(readlink "$profile/SingletonLock" 2>/dev/null) || return 1
@@ -102,6 +110,10 @@ cleanup() {
   if pid=$(browser_pid); then
     kill "$pid" 2>/dev/null || true
     for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  if [ -n "$tour_pid" ]; then
+    kill "$tour_pid" 2>/dev/null || true
+    wait "$tour_pid" 2>/dev/null || true
   fi
   if [ -n "$server_pid" ]; then
     kill "$server_pid" 2>/dev/null || true
@@ -182,11 +194,18 @@ fi
 echo "Starting $app under Wine"
 scripts/wine-run.sh "$run" "$app" ${argument[@]+"${argument[@]}"} >"$run/program.log" 2>&1 </dev/null &
 program_pid=$!
+: >"$run/tour-step"
+if [ "$tour" = 1 ]; then
+  node --experimental-websocket tools/standin_suite/tour.mjs "$profile" "$run/tour-step" "$((every + 2))" </dev/null &
+  tour_pid=$!
+fi
 
 shot=0
 screenshot() {
   local name file geometry
-  name=$(printf '%03d' "$shot")${1:+-$1}
+  local step
+  step=$(cat "$run/tour-step" 2>/dev/null || true)
+  name=$(printf '%03d' "$shot")${1:+-$1}${step:+-$step}
   file="$shots/$name.png"
   geometry=$("$WINE" "$build/tools/window_helper.exe" rect "${2:-webview}" 2>/dev/null | tr -d '\r') || geometry=''
   if [ -n "$geometry" ]; then
