@@ -172,6 +172,10 @@ case "$suite" in
 esac
 rm -rf "$profile"
 export ZO_BROWSER_RUNTIME_HOST_RULES=$rules ZO_BROWSER_RUNTIME_PROFILE
+# The suite's names resolve to loopback here, and Chromium refuses requests from a public page
+# (the offline page is a data: document) to a local address: its probe would never succeed.
+# The last --disable-features wins, so this one repeats the runtime's own list.
+export ZO_BROWSER_RUNTIME_ARGS="--disable-features=Translate,MediaRouter,LocalNetworkAccessChecks${ZO_BROWSER_RUNTIME_ARGS:+ $ZO_BROWSER_RUNTIME_ARGS}"
 ZO_BROWSER_RUNTIME_PROFILE=$(winpath "$profile")
 
 # A file argument is handed over as the Windows path of the file.

@@ -139,7 +139,7 @@ async function main() {
     process.exit(2);
   }
   const record = (entry) => {
-    const line = JSON.stringify(entry);
+    const line = JSON.stringify({ time: new Date().toISOString(), ...entry });
     if (options.log) appendFileSync(options.log, line + '\n');
     if (entry.event) console.log(`${entry.event} ${JSON.stringify(entry.report)}`);
     else if (!options.quiet) console.log(`${entry.method} https://${entry.host}${entry.path}`);
