@@ -123,7 +123,7 @@ cleanup() {
   echo "Stopped: the program, Wine, the display, the browser and the server."
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'echo "Interrupted: stopping."; exit 130' INT TERM
 
 # The prefix's default browser records addresses instead of opening them; the runtime is
 # registered as an installed WebView2 Runtime (pv and EBWebView), or not at all.
