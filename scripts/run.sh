@@ -39,11 +39,11 @@ while [ $# -gt 0 ]; do
     *) argument=("$@"); break ;;
   esac
 done
-case "$suite" in
-  standin | real) ;;
-  127.*:[0-9]* | localhost:[0-9]*) ;;
-  *) echo "run.sh: --suite takes standin, real or a loopback ADDRESS:PORT, not '$suite'" >&2; exit 2 ;;
-esac
+if [ "$suite" != standin ] && [ "$suite" != real ] &&
+  ! [[ "$suite" =~ ^127\.[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,3}:[0-9]{1,5}$ ]]; then
+  echo "run.sh: --suite takes standin, real or a loopback ADDRESS:PORT (127.x.x.x), not '$suite'" >&2
+  exit 2
+fi
 [[ "$every" =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --every takes whole seconds" >&2; exit 2; }
 if [ "$tour" = 1 ] && { [ "$suite" != standin ] || [ "$runtime" != browser ]; }; then
   echo "run.sh: --tour needs the stand-in suite and the browser-backed runtime" >&2
