@@ -23,7 +23,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 suite=standin runtime=browser tour=0 duration='' every=5 shots=artifacts/screenshots/run argument=()
-usage() { sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --suite) [ $# -ge 2 ] || usage; suite=$2; shift 2 ;;
