@@ -84,7 +84,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export ZO_USE_DISPLAY=$DISPLAY
 else
   unset ZO_USE_DISPLAY
-  [ "$tour" = 1 ] && duration=${duration:-$((8 * (every + 2) + 30))}
+  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 2) + 30))}
   duration=${duration:-60}
 fi
 scripts/wine-run.sh "$run" --start

@@ -1,7 +1,8 @@
 // A tour of the stand-in suite inside the running program, for runs that nobody can click in:
 // it drives the program's page over the browser's DevTools endpoint (found in the browser-backed
-// runtime's profile folder) through the start page, the editor page, the notification page, the
-// pages outside the suite with the dock's Back and Apps, and a host that cannot be reached.
+// runtime's profile folder) through the start page, the editor page and its update bar's link,
+// the notification page, the pages outside the suite with the dock's Back and Apps, and a host
+// that cannot be reached.
 // Before each step it writes the step's name to STEP_FILE, so screenshots can be named by it.
 //
 //   node --experimental-websocket tools/standin_suite/tour.mjs PROFILE_DIR STEP_FILE DWELL_SECONDS
@@ -65,6 +66,7 @@ const start = `https://${appHost}/app/?platform=desktop`;
 const steps = [
   ['start-page', null],
   ['editor', `location.href = "https://${mainHost}/en/suite/editor/"`],
+  ['update-link', 'document.querySelector("[role=status] a").click()'],
   ['notification', `location.href = "https://${mainHost}/en/suite/notify/?auto=native"`],
   ['outside', `location.href = "https://${outsideHost}/"`],
   ['outside-second', 'document.getElementById("to-second").click()'],
