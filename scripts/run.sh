@@ -84,7 +84,7 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export ZO_USE_DISPLAY=$DISPLAY
 else
   unset ZO_USE_DISPLAY
-  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 2) + 30))}
+  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 3) + 30))}
   duration=${duration:-60}
 fi
 scripts/wine-run.sh "$run" --start
@@ -200,7 +200,7 @@ scripts/wine-run.sh "$run" "$app" ${argument[@]+"${argument[@]}"} >"$run/program
 program_pid=$!
 : >"$run/tour-step"
 if [ "$tour" = 1 ]; then
-  node --experimental-websocket tools/standin_suite/tour.mjs "$profile" "$run/tour-step" "$((every + 2))" </dev/null &
+  node --experimental-websocket tools/standin_suite/tour.mjs "$profile" "$run/tour-step" "$((every + 3))" </dev/null &
   tour_pid=$!
 fi
 

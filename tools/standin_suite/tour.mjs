@@ -3,7 +3,8 @@
 // runtime's profile folder) through the start page, the editor page and its update bar's link,
 // the notification page, the pages outside the suite with the dock's Back and Apps, and a host
 // that cannot be reached.
-// Before each step it writes the step's name to STEP_FILE, so screenshots can be named by it.
+// Once a step's page has settled it writes the step's name to STEP_FILE, so screenshots taken
+// from then on can be named by it.
 //
 //   node --experimental-websocket tools/standin_suite/tour.mjs PROFILE_DIR STEP_FILE DWELL_SECONDS
 import { readFileSync, writeFileSync } from 'node:fs';
@@ -82,8 +83,8 @@ for (const [name, action] of steps) {
       await page.evaluate(action);
     } catch {} // a navigation may cut the reply off
   }
+  await sleep(1500); // the page loads and answers first
   writeFileSync(stepFile, name);
-  await sleep(1500);
   let where = '';
   try {
     where = await page.evaluate('document.title + " <" + location.href + ">"');
