@@ -41,6 +41,12 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/webview2_double/CMakeLists.txt)
   add_subdirectory(tests/webview2_double)
 endif()
 
+# Helpers of the run command (never shipped).
+add_subdirectory(tools/run_support)
+
+# Browser-backed runtime for running the program on Linux (a tool, never shipped).
+add_subdirectory(tools/browser_runtime)
+
 # Libraries the Windows backend imports; dwmapi, shcore and ntdll are looked up at run time.
 set(WIN32_BACKEND_LIBS ole32 shell32 shlwapi user32 advapi32)
 add_library(webview_win32 INTERFACE)

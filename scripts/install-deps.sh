@@ -2,7 +2,8 @@
 # Installs the build and test tools on a Debian machine (run as root). Safe to run again.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb chromium fonts-noto-core openssl x11-utils)
+  g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb chromium fonts-noto-core fonts-dejavu-core openssl
+  x11-utils imagemagick)
 missing=()
 # The installers: NSIS for the per-user setup program, wixl for the MSI.
 packages+=(nsis wixl)

@@ -1,26 +1,272 @@
 #!/usr/bin/env bash
-# Builds the Windows programs and starts the desktop application under Wine, as a user would.
-#   bash scripts/run.sh [--with-test-runtime] [ARGUMENT]
-# Without a WebView2 Runtime (none exists on Linux) the application offers to install it, then
-# offers to open the suite in the browser instead. --with-test-runtime puts the test double of
-# the runtime beside a copy of the program, so the window itself opens (the double draws no page).
-# The program shows on $DISPLAY when one is set, otherwise on a virtual display.
+# Builds the Windows programs and starts the desktop application under Wine, as a user would, on
+# a browser-backed WebView2 runtime (Chromium) and a stand-in of the suite served on 127.0.0.1.
+#   bash scripts/run.sh [OPTIONS] [ARGUMENT]
+# Options:
+#   --suite standin        the stand-in suite (tools/standin_suite), the default
+#   --suite real           the suite's real addresses (unreachable without a network: the
+#                          offline page shows and retries by itself)
+#   --suite ADDRESS:PORT   another https server on loopback for the suite's host names
+#   --no-runtime           no WebView2 runtime, as on a PC without one: the two prompts
+#   --test-runtime         the runtime test double instead of the browser (draws no page)
+#   --duration SECONDS     end after this long (default: 60 on a virtual display, else when the
+#                          window is closed)
+#   --screenshots DIR      where the virtual display's screenshots go (artifacts/screenshots/run)
+#   --every SECONDS        time between screenshots (5)
+#   --tour                 walk through the stand-in pages by itself (editor, notification,
+#                          outside pages with the dock, offline page), naming screenshots by step
+# ARGUMENT is passed to the program as the operating system would: a file or a zorveloffice: link.
+# Without a display it runs on a virtual one, saves screenshots, answers prompts with No after
+# showing them, and ends after --duration. Ctrl+C ends it; nothing is left running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
+
+suite=standin runtime=browser tour=0 duration='' every=5 shots=artifacts/screenshots/run argument=()
+usage() { sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --suite) [ $# -ge 2 ] || usage; suite=$2; shift 2 ;;
+    --no-runtime) runtime=none; shift ;;
+    --test-runtime | --with-test-runtime) runtime=double; shift ;;
+    --duration) [ $# -ge 2 ] || usage; duration=$2; shift 2 ;;
+    --screenshots) [ $# -ge 2 ] || usage; shots=$2; shift 2 ;;
+    --every) [ $# -ge 2 ] || usage; every=$2; shift 2 ;;
+    --tour) tour=1; shift ;;
+    -h | --help) usage ;;
+    --) shift; argument=("$@"); break ;;
+    -*) echo "run.sh: unknown option $1" >&2; usage ;;
+    *) argument=("$@"); break ;;
+  esac
+done
+if [ "$suite" != standin ] && [ "$suite" != real ] &&
+  ! [[ "$suite" =~ ^127\.[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,3}:[0-9]{1,5}$ ]]; then
+  echo "run.sh: --suite takes standin, real or a loopback ADDRESS:PORT (127.x.x.x), not '$suite'" >&2
+  exit 2
+fi
+[[ "$every" =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --every takes whole seconds" >&2; exit 2; }
+if [ "$tour" = 1 ] && { [ "$suite" != standin ] || [ "$runtime" != browser ]; }; then
+  echo "run.sh: --tour needs the stand-in suite and the browser-backed runtime" >&2
+  exit 2
+fi
+[ -z "$duration" ] || [[ "$duration" =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --duration takes whole seconds" >&2; exit 2; }
+
 bash scripts/install-deps.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)"
-app=build/windows/app/ZorvelOffice.exe
-if [ "${1:-}" = "--with-test-runtime" ]; then
-  shift
-  mkdir -p build/windows/app-with-test-runtime
-  cp "$app" build/windows/app-with-test-runtime/
-  cp build/windows/tests/webview2_double/loader/WebView2Loader.dll build/windows/app-with-test-runtime/
-  app=build/windows/app-with-test-runtime/ZorvelOffice.exe
-  # The start-up check reads the runtime's registration; register the double's version.
-  eval "$(scripts/wine-run.sh build/windows --env)"
-  "$WINE" reg add 'HKCU\SOFTWARE\Microsoft\EdgeUpdate\Clients\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}' \
-    /v pv /t REG_SZ /d 120.0.2210.91 /f >/dev/null 2>&1
+targets=(ZorvelOffice url_recorder window_helper)
+case "$runtime" in
+  browser) targets+=(browser_runtime) ;;
+  double) targets+=(webview2_double_runtime) ;;
+esac
+cmake --build --preset windows -j "$(nproc)" --target "${targets[@]}"
+
+build=build/windows
+run="$root/$build/run" # the run's own Wine prefix, display, profile and logs
+mkdir -p "$run" "$shots"
+shots=$(cd "$shots" && pwd)
+winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+regstr() { local s=${1//\\/\\\\}; printf '"%s"' "${s//\"/\\\"}"; }
+
+case "$runtime" in
+  browser) runtime_dll=$(find "$build/tools/browser_runtime" -path '*/EBWebView/x64/EmbeddedBrowserWebView.dll' 2>/dev/null | head -n 1) ;;
+  double) runtime_dll=$build/tests/webview2_double/runtime/120.0.2210.91/EBWebView/x64/EmbeddedBrowserWebView.dll ;;
+  none) runtime_dll='' ;;
+esac
+if [ "$runtime" != none ] && [ ! -f "$runtime_dll" ]; then
+  echo "run.sh: the runtime's client library was not built" >&2
+  exit 1
+fi
+
+# Display: the caller's, or a virtual one that nobody sees.
+virtual=1
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  virtual=0
+  export ZO_USE_DISPLAY=$DISPLAY
+else
+  unset ZO_USE_DISPLAY
+  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 3) + 30))}
+  duration=${duration:-60}
+fi
+scripts/wine-run.sh "$run" --start
+eval "$(scripts/wine-run.sh "$run" --env)"
+[ "$virtual" = 1 ] || export DISPLAY=$ZO_USE_DISPLAY
+
+server_pid='' program_pid='' tour_pid='' profile="$run/browser-profile" rc=''
+browser_pid() {
+  local lock target
+  lock=$(readlink "$profile/SingletonLock" 2>/dev/null) || return 1
+  target=${lock##*-}
+  [[ "$target" =~ ^[0-9]+$ ]] && kill -0 "$target" 2>/dev/null && echo "$target"
+}
+cleanup() {
+  trap - EXIT INT TERM
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    "$WINE" "$build/tools/window_helper.exe" close webview 5000 >/dev/null 2>&1 || true
+    for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  scripts/wine-run.sh "$run" --stop
+  [ -z "$program_pid" ] || wait "$program_pid" 2>/dev/null || true
+  local pid
+  if pid=$(browser_pid); then
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  if [ -n "$tour_pid" ]; then
+    kill "$tour_pid" 2>/dev/null || true
+    wait "$tour_pid" 2>/dev/null || true
+  fi
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+  [ "$virtual" = 0 ] || echo "Screenshots: $shots"
+  echo "Stopped: the program, Wine, the display, the browser and the server."
+}
+trap cleanup EXIT
+trap 'echo "Interrupted: stopping."; exit 130' INT TERM
+
+# The prefix's default browser records addresses instead of opening them; the runtime is
+# registered as an installed WebView2 Runtime (pv and EBWebView), or not at all.
+cp "$build/e2e/url_recorder.exe" "$run/url_recorder.exe"
+: >"$run/opened.txt"
+handler="\"$(winpath "$run/url_recorder.exe")\" \"%1\""
+client='{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}'
+{
+  printf 'REGEDIT4\n\n'
+  for scheme in https http; do
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s\\shell\\open\\command]\n@=%s\n\n' "$scheme" "$(regstr "$handler")"
+  done
+  for view in 'Software' 'Software\Wow6432Node'; do
+    printf '[-HKEY_CURRENT_USER\\%s\\Microsoft\\EdgeUpdate]\n\n' "$view"
+  done
+  if [ "$runtime" != none ]; then
+    folder=$(cd "$(dirname "$runtime_dll")/../.." && pwd)
+    for view in 'Software' 'Software\Wow6432Node'; do
+      printf '[HKEY_CURRENT_USER\\%s\\Microsoft\\EdgeUpdate\\Clients\\%s]\n"pv"=%s\n\n' "$view" "$client" "$(regstr "${folder##*/}")"
+      printf '[HKEY_CURRENT_USER\\%s\\Microsoft\\EdgeUpdate\\ClientState\\%s]\n"EBWebView"=%s\n\n' "$view" "$client" "$(regstr "$(winpath "$folder")")"
+    done
+  fi
+} >"$run/registry.reg"
+"$WINE" regedit /S "$(winpath "$run/registry.reg")" </dev/null >/dev/null 2>&1
+
+# The suite's host names: the stand-in server, another loopback server, or the real addresses.
+suite_hosts=(zo-desk-app.zorvel.net zo-office.zorvel.net)
+rules=''
+case "$suite" in
+  standin)
+    rm -f "$run/standin.port"
+    node tools/standin_suite/server.mjs --port 0 --port-file "$run/standin.port" \
+      --log "$run/standin-requests.jsonl" --quiet >"$run/standin.log" 2>&1 </dev/null &
+    server_pid=$!
+    for _ in $(seq 100); do [ -s "$run/standin.port" ] && break; sleep 0.1; done
+    [ -s "$run/standin.port" ] || { cat "$run/standin.log" >&2; exit 1; }
+    rules=$(sed -n 's/^rules //p' "$run/standin.log")
+    echo "Stand-in suite on 127.0.0.1:$(cat "$run/standin.port") (requests: $run/standin-requests.jsonl)"
+    ;;
+  real)
+    # No name is looked up outside this machine: the suite is as unreachable as without a network.
+    rules='EXCLUDE 127.0.0.1,MAP * ~NOTFOUND'
+    echo "Suite: the real addresses (https://${suite_hosts[0]}/...), unreachable here"
+    ;;
+  *)
+    for h in "${suite_hosts[@]}"; do rules+="MAP $h $suite,"; done
+    rules+='EXCLUDE 127.0.0.1,MAP * ~NOTFOUND'
+    echo "Suite: the server at $suite for ${suite_hosts[*]}"
+    ;;
+esac
+rm -rf "$profile"
+export ZO_BROWSER_RUNTIME_HOST_RULES=$rules ZO_BROWSER_RUNTIME_PROFILE
+# The suite's names resolve to loopback here, and Chromium refuses requests from a public page
+# (the offline page is a data: document) to a local address: its probe would never succeed.
+# The last --disable-features wins, so this one repeats the runtime's own list.
+export ZO_BROWSER_RUNTIME_ARGS="--disable-features=Translate,MediaRouter,LocalNetworkAccessChecks${ZO_BROWSER_RUNTIME_ARGS:+ $ZO_BROWSER_RUNTIME_ARGS}"
+ZO_BROWSER_RUNTIME_PROFILE=$(winpath "$profile")
+
+# A file argument is handed over as the Windows path of the file.
+if [ ${#argument[@]} -gt 0 ] && [ -f "${argument[0]}" ]; then
+  argument[0]=$(winpath "$(cd "$(dirname "${argument[0]}")" && pwd)/$(basename "${argument[0]}")")
+fi
+
+app=$build/app/ZorvelOffice.exe
+case "$runtime" in
+  browser) echo "Runtime: Chromium through the browser-backed runtime" ;;
+  double) echo "Runtime: the test double (it draws no page)" ;;
+  none) echo "Runtime: none (the install prompt, then the offer to open the suite in the browser)" ;;
+esac
+if [ "$virtual" = 1 ]; then
+  echo "No display: running on a virtual display ($DISPLAY); a screenshot every $every s goes to $shots;"
+  echo "prompts are answered No after they are shown; the run ends after $duration s or on Ctrl+C."
+else
+  echo "Showing on $DISPLAY; the run ends when the window is closed${duration:+, after $duration s,} or on Ctrl+C."
 fi
 echo "Starting $app under Wine"
-ZO_USE_DISPLAY="${DISPLAY:-}" exec scripts/wine-run.sh build/windows "$app" "$@"
+scripts/wine-run.sh "$run" "$app" ${argument[@]+"${argument[@]}"} >"$run/program.log" 2>&1 </dev/null &
+program_pid=$!
+: >"$run/tour-step"
+if [ "$tour" = 1 ]; then
+  node --experimental-websocket tools/standin_suite/tour.mjs "$profile" "$run/tour-step" "$((every + 3))" </dev/null &
+  tour_pid=$!
+fi
+
+shot=0
+screenshot() {
+  local name file geometry
+  local step
+  step=$(cat "$run/tour-step" 2>/dev/null || true)
+  name=$(printf '%03d' "$shot")${1:+-$1}${step:+-$step}
+  file="$shots/$name.png"
+  geometry=$("$WINE" "$build/tools/window_helper.exe" rect "${2:-webview}" 2>/dev/null | tr -d '\r') || geometry=''
+  if [ -n "$geometry" ]; then
+    read -r x y w h <<<"$geometry"
+    import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$file" 2>/dev/null || return 0
+  else
+    import -display "$DISPLAY" -window root "$file" 2>/dev/null || return 0
+  fi
+  cp "$file" "$shots/latest.png"
+  shot=$((shot + 1))
+}
+seen_opened=0 seen_events=0
+report() {
+  local n
+  n=$(wc -l <"$run/opened.txt")
+  if [ "$n" -gt "$seen_opened" ]; then
+    tail -n "+$((seen_opened + 1))" "$run/opened.txt" | sed 's/^/Opened in the default browser (recorded, not opened): /'
+    seen_opened=$n
+  fi
+  if [ -n "$server_pid" ]; then
+    n=$(grep -c -E '^(drop|notify) ' "$run/standin.log" || true)
+    if [ "$n" -gt "$seen_events" ]; then
+      grep -E '^(drop|notify) ' "$run/standin.log" | tail -n "+$((seen_events + 1))" | sed 's/^/Page reported: /'
+      seen_events=$n
+    fi
+  fi
+}
+
+started=$SECONDS next_shot=$((SECONDS + 3))
+while kill -0 "$program_pid" 2>/dev/null; do
+  if [ "$virtual" = 1 ] && [ "$SECONDS" -ge "$next_shot" ]; then
+    if text=$("$WINE" "$build/tools/window_helper.exe" prompt 0 2>/dev/null | tr -d '\r'); then
+      echo "Prompt shown:"; echo "$text" | sed 's/^/  | /'
+      screenshot prompt '#32770'
+      "$WINE" "$build/tools/window_helper.exe" prompt 0 no >/dev/null 2>&1 || true
+      echo "Answered No (nobody can click on a virtual display)."
+    else
+      screenshot
+    fi
+    next_shot=$((SECONDS + every))
+  fi
+  report
+  if [ -n "$duration" ] && [ $((SECONDS - started)) -ge "$duration" ]; then
+    echo "Time is up ($duration s): closing the program."
+    break
+  fi
+  sleep 1
+done
+if ! kill -0 "$program_pid" 2>/dev/null; then
+  rc=0
+  wait "$program_pid" || rc=$?
+  program_pid=''
+  report
+  echo "The program ended with exit code $rc."
+fi
+exit "${rc:-0}"

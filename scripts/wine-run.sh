@@ -20,6 +20,26 @@ display_alive() {
   [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
 }
 
+# A new prefix has no Tahoma, so dialogs fall back to a font without Arabic, and Wine shapes
+# Arabic with the dialog's own font only (linked fonts are not used for it): the dialog fonts
+# become DejaVu Sans, which has Latin and Arabic. Once, when the prefix is made; one import.
+dialog_fonts_with_arabic() {
+  local reg="$state/dialog-fonts.reg" face="DejaVu Sans" name
+  {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n'
+    for name in "MS Shell Dlg" "MS Shell Dlg 2"; do printf '"%s"="%s"\n' "$name" "$face"; done
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
+    for name in "Tahoma" "Segoe UI" "Microsoft Sans Serif"; do printf '"%s"="%s"\n' "$name" "$face"; done
+  } >"$reg"
+  "$wine" regedit /S "$(winepath_of "$reg")" </dev/null >>"$state/wineboot.log" 2>&1 9>&- || true
+  "$wineserver" -w 9>&-
+}
+
+# Wine sees the Unix root as drive Z:.
+winepath_of() {
+  printf 'Z:%s' "${1//\//\\}"
+}
+
 start() {
   mkdir -p "$state"
   exec 9>"$state/lock"
@@ -41,6 +61,7 @@ start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || true
     "$wineserver" -w 9>&-
+    dialog_fonts_with_arabic
   fi
   # A persistent server saves the start-up cost of every later program.
   # Daemons must not hold the caller's output pipes or the lock.

@@ -65,6 +65,9 @@ HRESULT STDMETHODCALLTYPE Controller::put_IsVisible(BOOL visible) {
     return *fault;
   }
   visible_ = visible;
+  if (PageBackend *page = web_view_->page()) {
+    page->set_visible(visible != FALSE);
+  }
   return S_OK;
 }
 
@@ -79,6 +82,9 @@ HRESULT STDMETHODCALLTYPE Controller::put_Bounds(RECT bounds) {
     return *fault;
   }
   bounds_ = bounds;
+  if (PageBackend *page = web_view_->page()) {
+    page->set_bounds(bounds);
+  }
   return S_OK;
 }
 
@@ -103,6 +109,9 @@ HRESULT STDMETHODCALLTYPE Controller::SetBoundsAndZoomFactor(RECT bounds, double
   }
   bounds_ = bounds;
   zoom_ = zoom;
+  if (PageBackend *page = web_view_->page()) {
+    page->set_bounds(bounds);
+  }
   return S_OK;
 }
 
@@ -110,10 +119,12 @@ HRESULT STDMETHODCALLTYPE Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON r
   if (const auto fault = record_call("MoveFocus", {Field::number(reason)})) {
     return *fault;
   }
-  // The keyboard focus goes into the browser, which fills the parent window; a hidden window
-  // cannot take it.
-  if (IsWindowVisible(parent_) &&
-      GetWindowThreadProcessId(parent_, nullptr) == GetCurrentThreadId()) {
+  if (PageBackend *page = web_view_->page()) {
+    page->move_focus();
+  } else if (IsWindowVisible(parent_) &&
+             GetWindowThreadProcessId(parent_, nullptr) == GetCurrentThreadId()) {
+    // The keyboard focus goes into the browser, which fills the parent window; a hidden window
+    // cannot take it.
     SetFocus(parent_);
   }
   return S_OK;

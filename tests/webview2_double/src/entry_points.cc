@@ -91,11 +91,14 @@ HRESULT STDAPICALLTYPE GetAvailableCoreWebView2BrowserVersionString(PCWSTR brows
   return *version ? S_OK : E_OUTOFMEMORY;
 }
 
+// The first argument is a one-byte boolean: Microsoft's loader sets only the low byte of the
+// register and leaves the rest as it was, so only that byte is read.
 HRESULT STDAPICALLTYPE CreateWebViewEnvironmentWithOptionsInternal(
     int flag, int runtime_kind, PCWSTR user_data_folder, ICoreWebView2EnvironmentOptions *options,
     ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *handler) {
+  const unsigned char flag_byte = static_cast<unsigned char>(flag & 0xFF);
   return create_environment("CreateWebViewEnvironmentWithOptionsInternal",
-                            {Field::number(flag), Field::number(runtime_kind),
+                            {Field::number(flag_byte), Field::number(runtime_kind),
                              Field::text(user_data_folder), Field::object(options)},
                             user_data_folder, handler);
 }

@@ -3,6 +3,7 @@
 #include "callback_queue.hh"
 #include "controller.hh"
 #include "out_param.hh"
+#include "page_backend.hh"
 #include "version.hh"
 
 #include <utility>
@@ -42,6 +43,22 @@ HRESULT STDMETHODCALLTYPE Environment::CreateCoreWebView2Controller(
       result = *fault;
     } else if (parent != HWND_MESSAGE && !IsWindow(parent)) {
       result = E_ABORT; // the parent window was destroyed before creation finished
+    } else if (const PageBackendFactory factory = page_backend_factory()) {
+      // The controller is handed over once its page is ready.
+      auto controller = make_object<Controller>(parent);
+      WebView *view = controller->web_view();
+      factory(parent, view, [controller, handler](std::unique_ptr<PageBackend> page) {
+        if (!page) {
+          log_callback("ControllerCompleted", {Field::hresult(E_FAIL), Field::object(nullptr)});
+          handler->Invoke(E_FAIL, nullptr);
+          return;
+        }
+        controller->web_view()->attach(std::move(page));
+        log_callback("ControllerCompleted",
+                     {Field::hresult(S_OK), Field::object(controller.get())});
+        handler->Invoke(S_OK, controller.get());
+      });
+      return;
     } else {
       const auto controller = make_object<Controller>(parent);
       log_callback("ControllerCompleted", {Field::hresult(S_OK), Field::object(controller.get())});

@@ -30,6 +30,9 @@ public:
   HRESULT STDMETHODCALLTYPE get_IsBuiltInErrorPageEnabled(BOOL *value) override;
   HRESULT STDMETHODCALLTYPE put_IsBuiltInErrorPageEnabled(BOOL value) override;
 
+  bool dev_tools_enabled() const { return dev_tools_enabled_ != FALSE; }
+  bool zoom_control_enabled() const { return zoom_control_enabled_ != FALSE; }
+
 private:
   BOOL script_enabled_ = TRUE;
   BOOL web_message_enabled_ = TRUE;

@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 
 namespace wv2d {
 namespace {
 
 std::atomic<unsigned> last_script_id{0};
+
+constexpr std::size_t kMaxHtmlLength = 2 * 1024 * 1024;
 
 std::wstring next_script_id() {
   return std::to_wstring(++last_script_id);
@@ -58,6 +61,17 @@ int WebView::raise_content_loading() {
   const auto handlers = ContentLoading_.snapshot();
   log_callback("ContentLoading", {});
   return invoke_all(handlers, this, static_cast<ICoreWebView2ContentLoadingEventArgs *>(nullptr));
+}
+
+int WebView::raise_web_message_from(const std::wstring &source, const std::wstring &message) {
+  return raise_web_message(message, false, source);
+}
+
+int WebView::raise_process_failed(int kind, ICoreWebView2ProcessFailedEventArgs *args) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = ProcessFailed_.snapshot();
+  log_callback("ProcessFailed", {Field::number(kind)});
+  return invoke_all(handlers, this, args);
 }
 
 std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
@@ -120,6 +134,9 @@ int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
 void WebView::close() {
   const ComPtr<WebView> self(this); // releasing a handler may release this web view
   closed_ = true;
+  if (page_) {
+    page_->close();
+  }
 #define WV2D_CLEAR_EVENT(Name, Handler) Name##_.clear();
   WV2D_WEB_VIEW_EVENTS(WV2D_CLEAR_EVENT)
 #undef WV2D_CLEAR_EVENT
@@ -148,7 +165,7 @@ HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
   }
   source_ = uri;
   ++navigation_id_;
-  return S_OK;
+  return page_ ? page_->navigate(uri) : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE WebView::NavigateToString(LPCWSTR html) {
@@ -158,9 +175,12 @@ HRESULT STDMETHODCALLTYPE WebView::NavigateToString(LPCWSTR html) {
   if (!html) {
     return E_INVALIDARG;
   }
+  if (page_ && std::wcslen(html) > kMaxHtmlLength) {
+    return E_INVALIDARG; // WebView2 takes at most 2 MB
+  }
   source_ = L"about:blank";
   ++navigation_id_;
-  return S_OK;
+  return page_ ? page_->navigate_to_string(html) : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE WebView::AddScriptToExecuteOnDocumentCreated(
@@ -174,6 +194,21 @@ HRESULT STDMETHODCALLTYPE WebView::AddScriptToExecuteOnDocumentCreated(
   }
   if (!script) {
     return E_INVALIDARG;
+  }
+  if (page_) {
+    page_->add_script(id, script,
+                      [self = ComPtr<WebView>(this), handler = ComPtr(handler), id,
+                       script = std::wstring(script)](HRESULT added) {
+                        if (SUCCEEDED(added)) {
+                          self->scripts_.emplace_back(id, script);
+                        }
+                        const LPCWSTR reported = SUCCEEDED(added) ? id.c_str() : nullptr;
+                        log_callback("ScriptAdded", {Field::hresult(added), Field::text(reported)});
+                        if (handler) {
+                          handler->Invoke(added, reported);
+                        }
+                      });
+    return S_OK;
   }
   // The script counts as added when the completion reports success.
   queue_callback(
@@ -197,6 +232,9 @@ HRESULT STDMETHODCALLTYPE WebView::RemoveScriptToExecuteOnDocumentCreated(LPCWST
     return *fault;
   }
   const std::wstring key = wide(id);
+  if (page_) {
+    page_->remove_script(key);
+  }
   scripts_.erase(std::remove_if(scripts_.begin(), scripts_.end(),
                                 [&](const auto &entry) { return entry.first == key; }),
                  scripts_.end());
@@ -210,6 +248,17 @@ WebView::ExecuteScript(LPCWSTR script, ICoreWebView2ExecuteScriptCompletedHandle
   }
   if (!script) {
     return E_INVALIDARG;
+  }
+  if (page_) {
+    page_->execute_script(
+        script, handler != nullptr,
+        [handler = ComPtr(handler)](HRESULT result, const std::wstring &json) {
+          if (handler) {
+            log_callback("ExecuteScriptCompleted", {Field::hresult(result), Field::text(json)});
+            handler->Invoke(result, json.c_str());
+          }
+        });
+    return S_OK;
   }
   if (handler) {
     queue_callback([handler = ComPtr(handler)] {
@@ -230,7 +279,13 @@ HRESULT STDMETHODCALLTYPE WebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_I
 }
 
 HRESULT STDMETHODCALLTYPE WebView::Reload() {
-  return record_only("Reload", {}, S_OK);
+  if (const auto fault = record_call("Reload", {})) {
+    return *fault;
+  }
+  if (page_) {
+    page_->reload();
+  }
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE WebView::PostWebMessageAsJson(LPCWSTR json) {

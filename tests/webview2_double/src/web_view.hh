@@ -15,8 +15,10 @@
 
 #include "com_object.hh"
 #include "event_list.hh"
+#include "page_backend.hh"
 #include "settings.hh"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -34,6 +36,10 @@ public:
   int raise_web_message(const std::wstring &message, bool is_json,
                         const std::optional<std::wstring> &source = std::nullopt);
   int raise_content_loading();
+  // A string message from the document at `source`.
+  int raise_web_message_from(const std::wstring &source, const std::wstring &message);
+  // `args` is an ICoreWebView2ProcessFailedEventArgs of the page's making.
+  int raise_process_failed(int kind, ICoreWebView2ProcessFailedEventArgs *args);
   // Returns the handler count and the permission state the handlers left.
   std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
   raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri);
@@ -47,6 +53,13 @@ public:
   // Releases every registered handler; events are no longer raised on this web view.
   void close();
   bool closed() const { return closed_; }
+
+  // The page this web view forwards to (page_backend.hh), if any.
+  void attach(std::unique_ptr<PageBackend> page) { page_ = std::move(page); }
+  PageBackend *page() const { return page_.get(); }
+  // What the page reports: the address of its top document.
+  void set_source(const std::wstring &source) { source_ = source; }
+  const Settings &settings() const { return *settings_.get(); }
 
   HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings **settings) override;
   HRESULT STDMETHODCALLTYPE get_Source(LPWSTR *uri) override;
@@ -121,6 +134,7 @@ private:
   UINT64 navigation_id_ = 0;
   std::vector<std::pair<std::wstring, std::wstring>> scripts_; // id, script
   bool closed_ = false;
+  std::unique_ptr<PageBackend> page_;
 };
 
 } // namespace wv2d

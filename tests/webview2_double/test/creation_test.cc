@@ -169,6 +169,23 @@ TEST_P(CreationTest, RejectsANullHandler) {
   EXPECT_EQ(api_.pending_callbacks(), 0);
 }
 
+// Microsoft's loader sets only the low byte of the first argument; the upper bytes of the
+// register are whatever was there before.
+TEST_P(CreationTest, ClientLibraryReadsItsFirstArgumentAsOneByte) {
+  if (GetParam() == Flavour::loader) {
+    GTEST_SKIP() << "the loader's entry point has no such argument";
+  }
+  auto create = reinterpret_cast<webview::detail::CreateWebViewEnvironmentWithOptionsInternal_t>(
+      reinterpret_cast<void *>(
+          GetProcAddress(module_, "CreateWebViewEnvironmentWithOptionsInternal")));
+  EnvironmentHandler handler;
+  ASSERT_EQ(create(static_cast<int>(0x7A3C5E01), 0, L"C:\\profile", nullptr, &handler), S_OK);
+  ASSERT_TRUE(pump_until([&] { return handler.invocations > 0; }));
+  EXPECT_EQ(api_.program_calls(),
+            (std::vector<std::string>{"CreateWebViewEnvironmentWithOptionsInternal 1 0 "
+                                      "C:\\\\profile null"}));
+}
+
 TEST_P(CreationTest, ControllerArrivesLaterWithItsWebView) {
   TestWindows windows;
   ControllerHandler handler;

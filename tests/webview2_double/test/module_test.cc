@@ -71,6 +71,29 @@ TEST(DoubleModules, ExportTheirEntryPointsUndecoratedAndImportOnlySystemLibrarie
   }
 }
 
+// The product version a loader reads from the client library when given an explicit folder.
+std::wstring product_version(const std::wstring &file) {
+  std::vector<BYTE> block(GetFileVersionInfoSizeW(file.c_str(), nullptr));
+  if (block.empty() ||
+      !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data())) {
+    return L"(no version resource)";
+  }
+  wchar_t *text = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
+                      reinterpret_cast<void **>(&text), &length) ||
+      !text) {
+    return L"(no ProductVersion)";
+  }
+  return std::wstring(text, wcsnlen(text, length));
+}
+
+TEST(DoubleModules, ClientLibrariesCarryTheRuntimeVersionAsProductVersion) {
+  EXPECT_EQ(product_version(module_path(WV2D_PATH_WEBVIEW2_DOUBLE_RUNTIME)), L"120.0.2210.91");
+  EXPECT_EQ(product_version(module_path(WV2D_PATH_WEBVIEW2_DOUBLE_RUNTIME_WITHOUT_CREATION)),
+            L"120.0.2210.91");
+}
+
 TEST(DoubleModules, RuntimeFolderHasTheLayoutTheRegistryPointsTo) {
   const std::wstring runtime = module_path(WV2D_PATH_WEBVIEW2_DOUBLE_RUNTIME);
   const std::wstring tail =
