@@ -24,6 +24,7 @@ endfunction()
 
 add_executable(core_tests_windows
     tests/core/text_json_test.cc
+    tests/core/fast_paths_test.cc
     tests/core/engine_test.cc
     tests/core/flat_api_test.cc
     tests/core/c_header_test.c

@@ -2,6 +2,8 @@
 #ifndef WEBVIEW_DETAIL_JSON_HH
 #define WEBVIEW_DETAIL_JSON_HH
 
+#include "ascii_words.hh"
+
 #include <cstddef>
 #include <cstring>
 #include <stdexcept>
@@ -26,25 +28,42 @@ inline std::size_t escaped_size(unsigned char c) noexcept {
   }
 }
 
+// Position of the first byte of [p, end) that escape_json must escape (a control byte, a double
+// quote or a backslash), or `end`. Whole words of plain bytes are skipped at once.
+inline const char *next_to_escape(const char *p, const char *end) noexcept {
+  using namespace ascii_words;
+  while (static_cast<std::size_t>(end - p) >= word_size) {
+    const word w = load(p);
+    if ((any_below(w, 0x20) | any_equal(w, '"') | any_equal(w, '\\')) != 0) {
+      break;
+    }
+    p += word_size;
+  }
+  for (; p != end; ++p) {
+    const auto c = static_cast<unsigned char>(*p);
+    if (c < 0x20 || c == '"' || c == '\\') {
+      break;
+    }
+  }
+  return p;
+}
+
 // Quoted JSON string literal of a byte string. Bytes from 0x7F up pass through untouched, so
 // UTF-8 stays UTF-8; control bytes get the short escapes or \u00xx. Sized exactly, then written
 // in one pass that copies runs of plain bytes whole.
 inline std::string escape_json(const std::string &s) {
   static const char hex[] = "0123456789abcdef";
-  std::size_t required_length = 2;
-  for (unsigned char c : s) {
-    required_length += escaped_size(c);
+  const char *const end = s.data() + s.size();
+  std::size_t required_length = 2 + s.size();
+  for (const char *p = next_to_escape(s.data(), end); p != end; p = next_to_escape(p + 1, end)) {
+    required_length += escaped_size(static_cast<unsigned char>(*p)) - 1;
   }
   std::string result(required_length, '\0');
   char *out = &result[0];
   *out++ = '"';
   const char *run = s.data();
-  const char *const end = s.data() + s.size();
-  for (const char *p = run; p != end; ++p) {
+  for (const char *p = next_to_escape(run, end); p != end; p = next_to_escape(run, end)) {
     const auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c != '"' && c != '\\') {
-      continue;
-    }
     std::memcpy(out, run, static_cast<std::size_t>(p - run));
     out += p - run;
     run = p + 1;
@@ -89,6 +108,21 @@ inline std::string escape_json(const std::string &s) {
   return result;
 }
 
+// Index of the first byte at or after `i` that is not known to be an ordinary string character
+// (printable ASCII other than the double quote and the backslash); only whole words are skipped.
+inline std::size_t skip_plain_string(const char *text, std::size_t i, std::size_t length) noexcept {
+  using namespace ascii_words;
+  while (length - i >= word_size) {
+    const word w = load(text + i);
+    if ((any_below(w, 0x20) | any_non_ascii(w) | any_equal(w, 0x7F) | any_equal(w, '"') |
+         any_equal(w, '\\')) != 0) {
+      break;
+    }
+    i += word_size;
+  }
+  return i;
+}
+
 // Finds one value at depth 1 of `text` (the members of the outermost object or the items of the
 // outermost array) in one left-to-right pass, without allocating. With `key` set, the value of
 // the first depth-1 member whose key equals `key_length` bytes of `key` (escapes not decoded);
@@ -115,6 +149,13 @@ inline bool find_json_value(const char *text, std::size_t length, const char *ke
   long long depth = 0;
   const char *key_start = nullptr;
   for (std::size_t i = 0; i < length; ++i) {
+    if (st == state::string) {
+      // Ordinary characters inside a string cause no action: skip them a word at a time.
+      i = skip_plain_string(text, i, length);
+      if (i == length) {
+        break;
+      }
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     action act = action::none;
     switch (st) {
@@ -236,39 +277,44 @@ inline std::string parse_json_value(const std::string &text, const std::string &
   if (value[0] != '"') {
     return std::string(value, length);
   }
-  // A found string spans both quotes; decode what lies between them.
+  // A found string spans both quotes; decode what lies between them. Runs without a backslash
+  // are measured and copied whole.
   const char *begin = value + 1;
   const char *end = value + length - 1;
-  std::size_t decoded_length = 0;
-  for (const char *c = begin; c < end; ++c) {
-    if (*c == '\\') {
-      if (++c == end) {
-        return {};
-      }
-      switch (*c) {
-      case '"':
-      case '\\':
-      case '/':
-      case 'b':
-      case 'f':
-      case 'n':
-      case 'r':
-      case 't':
-        break;
-      default:
-        return {};
-      }
+  std::size_t decoded_length = static_cast<std::size_t>(end - begin);
+  for (const char *c = begin;; c += 2) {
+    c = static_cast<const char *>(std::memchr(c, '\\', static_cast<std::size_t>(end - c)));
+    if (c == nullptr) {
+      break;
     }
-    ++decoded_length;
+    if (c + 1 == end) {
+      return {};
+    }
+    switch (c[1]) {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+      --decoded_length;
+      break;
+    default:
+      return {};
+    }
   }
   std::string result;
   result.reserve(decoded_length);
-  for (const char *c = begin; c < end; ++c) {
-    if (*c != '\\') {
-      result += *c;
-      continue;
+  for (const char *c = begin;;) {
+    const char *slash =
+        static_cast<const char *>(std::memchr(c, '\\', static_cast<std::size_t>(end - c)));
+    result.append(c, slash == nullptr ? end : slash);
+    if (slash == nullptr) {
+      break;
     }
-    switch (*++c) {
+    switch (slash[1]) {
     case 'b':
       result += '\b';
       break;
@@ -285,8 +331,9 @@ inline std::string parse_json_value(const std::string &text, const std::string &
       result += '\t';
       break;
     default:
-      result += *c;
+      result += slash[1];
     }
+    c = slash + 2;
   }
   return result;
 }
