@@ -37,6 +37,25 @@ constexpr word any_non_ascii(word w) noexcept {
   return w & highs;
 }
 
+// True where the first byte in memory is a word's lowest byte (x86, ARM as Windows runs it).
+inline bool little_endian() noexcept {
+  const word one = 1;
+  unsigned char first;
+  std::memcpy(&first, &one, 1);
+  return first == 1;
+}
+
+// Offset in memory of the first byte flagged by any_below or any_equal (flags != 0). The lowest
+// flag is always a true one; on a little-endian machine it belongs to the first byte in memory.
+// Elsewhere the caller gets 0 and looks at the bytes itself.
+inline std::size_t first_flagged(word flags) noexcept {
+  if (!little_endian()) {
+    return 0;
+  }
+  const word lowest = (flags & (~flags + 1)) >> 7; // 1 in the flagged byte only
+  return 8 - static_cast<std::size_t>((lowest * 0x0807060504030201u) >> 56);
+}
+
 // Length of the leading run of bytes below 0x80.
 inline std::size_t ascii_prefix(const char *s, std::size_t n) noexcept {
   std::size_t i = 0;

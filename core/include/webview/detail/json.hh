@@ -34,7 +34,9 @@ inline const char *next_to_escape(const char *p, const char *end) noexcept {
   using namespace ascii_words;
   while (static_cast<std::size_t>(end - p) >= word_size) {
     const word w = load(p);
-    if ((any_below(w, 0x20) | any_equal(w, '"') | any_equal(w, '\\')) != 0) {
+    const word flags = any_below(w, 0x20) | any_equal(w, '"') | any_equal(w, '\\');
+    if (flags != 0) {
+      p += first_flagged(flags);
       break;
     }
     p += word_size;
@@ -58,50 +60,45 @@ inline std::string escape_json(const std::string &s) {
   for (const char *p = next_to_escape(s.data(), end); p != end; p = next_to_escape(p + 1, end)) {
     required_length += escaped_size(static_cast<unsigned char>(*p)) - 1;
   }
-  std::string result(required_length, '\0');
-  char *out = &result[0];
-  *out++ = '"';
+  std::string result;
+  result.reserve(required_length);
+  result += '"';
   const char *run = s.data();
   for (const char *p = next_to_escape(run, end); p != end; p = next_to_escape(run, end)) {
     const auto c = static_cast<unsigned char>(*p);
-    std::memcpy(out, run, static_cast<std::size_t>(p - run));
-    out += p - run;
+    result.append(run, static_cast<std::size_t>(p - run));
     run = p + 1;
-    *out++ = '\\';
     switch (c) {
     case '"':
-      *out++ = '"';
+      result.append("\\\"", 2);
       break;
     case '\\':
-      *out++ = '\\';
+      result.append("\\\\", 2);
       break;
     case '\b':
-      *out++ = 'b';
+      result.append("\\b", 2);
       break;
     case '\t':
-      *out++ = 't';
+      result.append("\\t", 2);
       break;
     case '\n':
-      *out++ = 'n';
+      result.append("\\n", 2);
       break;
     case '\f':
-      *out++ = 'f';
+      result.append("\\f", 2);
       break;
     case '\r':
-      *out++ = 'r';
+      result.append("\\r", 2);
       break;
-    default:
-      *out++ = 'u';
-      *out++ = '0';
-      *out++ = '0';
-      *out++ = hex[c >> 4];
-      *out++ = hex[c & 0xF];
+    default: {
+      const char unicode[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+      result.append(unicode, 6);
+    }
     }
   }
-  std::memcpy(out, run, static_cast<std::size_t>(end - run));
-  out += end - run;
-  *out++ = '"';
-  if (static_cast<std::size_t>(out - result.data()) != result.size()) {
+  result.append(run, static_cast<std::size_t>(end - run));
+  result += '"';
+  if (result.size() != required_length) {
     // Both passes must agree; a mismatch is a bug in this function, never bad input.
     throw std::logic_error("required_length == result.size()");
   }
