@@ -68,6 +68,31 @@ inline std::size_t ascii_prefix(const char *s, std::size_t n) noexcept {
   return i;
 }
 
+// Length of the trailing run of bytes below 0x80.
+inline std::size_t ascii_suffix(const char *s, std::size_t n) noexcept {
+  std::size_t i = n;
+  while (i >= word_size && any_non_ascii(load(s + i - word_size)) == 0) {
+    i -= word_size;
+  }
+  while (i > 0 && static_cast<unsigned char>(s[i - 1]) < 0x80) {
+    --i;
+  }
+  return n - i;
+}
+
+// Length of the trailing run of 16-bit units below 0x80.
+template <typename Unit> std::size_t ascii_suffix16(const Unit *s, std::size_t n) noexcept {
+  constexpr word high_bits = 0xFF80FF80FF80FF80u;
+  std::size_t i = n;
+  while (i >= 4 && (load(s + i - 4) & high_bits) == 0) {
+    i -= 4;
+  }
+  while (i > 0 && static_cast<std::uint16_t>(s[i - 1]) < 0x80) {
+    --i;
+  }
+  return n - i;
+}
+
 // Length of the leading run of 16-bit units below 0x80.
 template <typename Unit> std::size_t ascii_prefix16(const Unit *s, std::size_t n) noexcept {
   static_assert(sizeof(Unit) == 2, "UTF-16 units");

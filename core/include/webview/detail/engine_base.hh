@@ -88,14 +88,9 @@ public:
 
   // May be called from any thread: it only builds text and dispatches the reply.
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
-    auto result_part = result.empty() ? std::string("undefined") : escape_json(result);
-    // Large results (a launch file is tens of megabytes) are moved, never copied, and the escaped
-    // text is released as soon as the script holds it.
-    return dispatch([id, status, this, result_part = std::move(result_part)]() mutable {
-      std::string script = make_reply_script(id, status, result_part);
-      std::string().swap(result_part);
-      eval(script);
-    });
+    // The reply is written here in one pass over the result; large results (a launch file is
+    // tens of megabytes) are neither escaped into a text of their own nor copied again.
+    return dispatch([this, script = make_reply_script(id, status, result)] { eval(script); });
   }
 
   std::string create_init_script(const std::string &post_fn) { return make_bridge_script(post_fn); }

@@ -50,54 +50,66 @@ inline const char *next_to_escape(const char *p, const char *end) noexcept {
   return p;
 }
 
-// Quoted JSON string literal of a byte string. Bytes from 0x7F up pass through untouched, so
-// UTF-8 stays UTF-8; control bytes get the short escapes or \u00xx. Sized exactly, then written
-// in one pass that copies runs of plain bytes whole.
-inline std::string escape_json(const std::string &s) {
-  static const char hex[] = "0123456789abcdef";
-  const char *const end = s.data() + s.size();
-  std::size_t required_length = 2 + s.size();
-  for (const char *p = next_to_escape(s.data(), end); p != end; p = next_to_escape(p + 1, end)) {
-    required_length += escaped_size(static_cast<unsigned char>(*p)) - 1;
+// Length of the JSON string literal of `n` bytes at `s`, quotes included.
+inline std::size_t escaped_length(const char *s, std::size_t n) noexcept {
+  const char *const end = s + n;
+  std::size_t length = 2 + n;
+  for (const char *p = next_to_escape(s, end); p != end; p = next_to_escape(p + 1, end)) {
+    length += escaped_size(static_cast<unsigned char>(*p)) - 1;
   }
-  std::string result;
-  result.reserve(required_length);
-  result += '"';
-  const char *run = s.data();
+  return length;
+}
+
+// Appends the JSON string literal of `n` bytes at `s` to `out`, copying runs of plain bytes
+// whole. Bytes from 0x7F up pass through untouched, so UTF-8 stays UTF-8; control bytes get the
+// short escapes or \u00xx.
+inline void append_escaped(std::string &out, const char *s, std::size_t n) {
+  static const char hex[] = "0123456789abcdef";
+  const char *const end = s + n;
+  out += '"';
+  const char *run = s;
   for (const char *p = next_to_escape(run, end); p != end; p = next_to_escape(run, end)) {
     const auto c = static_cast<unsigned char>(*p);
-    result.append(run, static_cast<std::size_t>(p - run));
+    out.append(run, static_cast<std::size_t>(p - run));
     run = p + 1;
     switch (c) {
     case '"':
-      result.append("\\\"", 2);
+      out.append("\\\"", 2);
       break;
     case '\\':
-      result.append("\\\\", 2);
+      out.append("\\\\", 2);
       break;
     case '\b':
-      result.append("\\b", 2);
+      out.append("\\b", 2);
       break;
     case '\t':
-      result.append("\\t", 2);
+      out.append("\\t", 2);
       break;
     case '\n':
-      result.append("\\n", 2);
+      out.append("\\n", 2);
       break;
     case '\f':
-      result.append("\\f", 2);
+      out.append("\\f", 2);
       break;
     case '\r':
-      result.append("\\r", 2);
+      out.append("\\r", 2);
       break;
     default: {
       const char unicode[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
-      result.append(unicode, 6);
+      out.append(unicode, 6);
     }
     }
   }
-  result.append(run, static_cast<std::size_t>(end - run));
-  result += '"';
+  out.append(run, static_cast<std::size_t>(end - run));
+  out += '"';
+}
+
+// Quoted JSON string literal of a byte string, sized exactly and allocated once.
+inline std::string escape_json(const std::string &s) {
+  const std::size_t required_length = escaped_length(s.data(), s.size());
+  std::string result;
+  result.reserve(required_length);
+  append_escaped(result, s.data(), s.size());
   if (result.size() != required_length) {
     // Both passes must agree; a mismatch is a bug in this function, never bad input.
     throw std::logic_error("required_length == result.size()");
