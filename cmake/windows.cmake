@@ -122,6 +122,18 @@ target_link_libraries(launch_file_bench PRIVATE webview_win32)
 target_compile_options(launch_file_bench PRIVATE -Wno-mismatched-new-delete -Wno-array-bounds
                                                  ${APP_SIZE_COMPILE_OPTIONS})
 
+# Benchmark (not a test): start-up to the first navigation with the runtime double, beside a
+# bare window program.
+add_executable(bare_window WIN32 bench/bare_window.cc)
+target_link_libraries(bare_window PRIVATE shell32 user32)
+add_executable(startup_bench bench/startup_bench.cc)
+target_compile_definitions(startup_bench PRIVATE UNICODE _UNICODE
+    "ZORVEL_APP_EXE=\"$<TARGET_FILE:ZorvelOffice>\""
+    "WV2D_LOADER_DLL=\"$<TARGET_FILE:webview2_double_loader>\""
+    "BARE_WINDOW_EXE=\"$<TARGET_FILE:bare_window>\"")
+target_link_libraries(startup_bench PRIVATE advapi32 user32)
+add_dependencies(startup_bench ZorvelOffice webview2_double_loader bare_window)
+
 add_executable(resources_test app/resources/resources_test.cc ${ZORVEL_RC})
 add_dependencies(resources_test zorvel_icon)
 target_link_libraries(resources_test PRIVATE gtest gtest_main version gdi32 user32)
