@@ -8,6 +8,7 @@
 #include "native_bindings.hh"
 #include "runtime_check.hh"
 #include "shell_text.hh"
+#include "suite_origin.hh"
 #include "text_encoding.hh"
 #include "tray_notify.hh"
 
@@ -84,6 +85,11 @@ std::string init_script() {
   return script;
 }
 
+suite_sites configured_suite_sites() {
+  return {config::suite_app_host, config::suite_main_host, config::suite_site_prefix,
+          config::suite_domain};
+}
+
 std::string first_address(const launch_state &launch) {
   std::string url = config::start_url;
   if (!launch.link.empty()) {
@@ -109,7 +115,10 @@ void run_application(launch_state &launch) {
   const HWND window = static_cast<HWND>(engine->get_window().value());
   set_window_icons(window);
   place_window(window);
-  bind_native_services(*engine, window, launch);
+  const suite_sites sites = configured_suite_sites();
+  engine->set_clipboard_read_filter(
+      [sites](const std::string &uri) { return is_suite_document(uri, sites); });
+  bind_native_services(*engine, window, launch, sites);
   {
     const std::string script = init_script();
     engine->init(script);

@@ -153,13 +153,23 @@ TEST(BalloonFields, CutByBytesThenUnits) {
   set_balloon_text(body, std::string(300, 'b'), 600, 255);
   EXPECT_EQ(std::wstring(body), std::wstring(255, L'b'));
 
-  // 91 two-byte characters are 182 bytes: the 91st is cut in two by the 180-byte limit.
-  std::string arabic;
-  for (int i = 0; i < 91; ++i) {
-    arabic += "\xD8\xB2";
-  }
-  set_balloon_text(title, arabic, 180, 63);
-  EXPECT_EQ(std::wstring(title), std::wstring(63, L'\u0632'));
+  // Three-byte characters are one unit each, so the byte limits cut before the unit limits:
+  // 61 euro signs are 183 bytes, of which the title keeps 60; 201 are 603 bytes, of which the
+  // body keeps 200.
+  auto euros = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+      text += "\xE2\x82\xAC";
+    }
+    return text;
+  };
+  set_balloon_text(title, euros(61), 180, 63);
+  EXPECT_EQ(std::wstring(title), std::wstring(60, L'\u20AC'));
+  set_balloon_text(body, euros(201), 600, 255);
+  EXPECT_EQ(std::wstring(body), std::wstring(200, L'\u20AC'));
+  // A character cut in two by the byte limit reads as U+FFFD.
+  set_balloon_text(title, "a" + euros(60), 180, 63);
+  EXPECT_EQ(std::wstring(title), L"a" + std::wstring(59, L'\u20AC') + L"\uFFFD");
   std::string cut = std::string(59, 'a') + "\xD8\xB2";
   wchar_t small[64];
   set_balloon_text(small, cut, 60, 63);
@@ -187,9 +197,17 @@ TEST(TrayIcon, AddedOnceThenModified) {
   EXPECT_EQ(tray_icon.uFlags, static_cast<UINT>(NIF_INFO));
   EXPECT_EQ(tray_icon.dwInfoFlags, static_cast<DWORD>(NIIF_USER | NIIF_LARGE_ICON));
   EXPECT_EQ(tray_icon.uCallbackMessage, 0u);
+  // With the icon removed behind its back, the next notification only modifies it and so
+  // leaves it missing; an add would bring it back.
+  NOTIFYICONDATAW probe = tray_icon;
+  probe.uFlags = NIF_TIP;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the first notification added the icon";
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  ASSERT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "a missing icon cannot be modified";
   show_balloon(window, "t2", "");
   EXPECT_STREQ(tray_icon.szInfoTitle, L"t2");
   EXPECT_STREQ(tray_icon.szInfo, L"");
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon was added a second time";
   remove_tray_icon();
   DestroyWindow(window);
 }

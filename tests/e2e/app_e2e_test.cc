@@ -9,8 +9,8 @@
 #include "e2e_support.hh"
 #include "process_driver.hh"
 
-#include "../../app/app_texts.hh"
 #include "app_assets.hh"
+#include "expected_texts.hh"
 
 #include <windows.h>
 
@@ -39,7 +39,7 @@ namespace {
 
 using namespace e2e;
 
-const std::string start_url = zorvel::config::start_url;
+const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
 const std::string post_function =
     "function(message) {\n  return window.chrome.webview.postMessage(message);\n}";
 const std::string bind_script =
@@ -274,8 +274,9 @@ std::map<std::string, std::vector<std::string>> replies(const std::vector<log_li
   return out;
 }
 
-std::string reply(const std::string &id, const std::string &escaped_result) {
-  return "window.__webview__.onReply(\"" + id + "\", 0, " + escaped_result + ")";
+std::string reply(const std::string &id, const std::string &escaped_result, int status = 0) {
+  return "window.__webview__.onReply(\"" + id + "\", " + std::to_string(status) + ", " +
+         escaped_result + ")";
 }
 
 // Where two long texts first differ, for failure messages.
@@ -306,6 +307,15 @@ std::string call_rule(int delay_ms, const std::string &id, const std::string &me
   return "on=Navigate#1 +" + std::to_string(delay_ms) + " web_message {\"id\":\"" + id +
          "\",\"method\":\"" + method + "\",\"params\":" + params + "}\n";
 }
+
+// The same call posted by the document at `source` (an address without spaces).
+std::string call_rule_from(int delay_ms, const std::string &source, const std::string &id,
+                           const std::string &method, const std::string &params) {
+  return "on=Navigate#1 +" + std::to_string(delay_ms) + " web_message_from " + source +
+         " {\"id\":\"" + id + "\",\"method\":\"" + method + "\",\"params\":" + params + "}\n";
+}
+
+const std::string editor_page = "https://zo-office.zorvel.net/en/suite/doc?id=7";
 
 // ---------------------------------------------------------------------------------------------
 // The fixture: one folder per test holding the application, the double and their files.
@@ -416,7 +426,7 @@ private:
 // bindings answering web messages, failed loads and the title hook.
 
 TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
-  const std::wstring short_title = zorvel::app_short_title;
+  const std::wstring short_title = expected::short_title;
   const std::wstring page_title = L"صفحة التقرير — Q1";
   std::string config =
       // The first source read by the navigation hook comes back null.
@@ -456,10 +466,10 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   auto app = start(config);
   HWND window = app->find_window(L"webview", 20000);
   ASSERT_NE(window, nullptr) << "no window of class \"webview\"";
-  EXPECT_EQ(window_text(window), zorvel::app_title) << "title before any page title";
+  EXPECT_EQ(window_text(window), expected::app_title) << "title before any page title";
 
   // Every distinct title the window shows, in order, until the last expected one.
-  const std::vector<std::wstring> expected_titles = {zorvel::app_title, page_title, short_title,
+  const std::vector<std::wstring> expected_titles = {expected::app_title, page_title, short_title,
                                                      L"About: us", short_title};
   std::vector<std::wstring> titles = {window_text(window)};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -639,9 +649,20 @@ TEST_F(App, OptionArgumentIsIgnoredAndTheSecondArgumentNeverRead) {
 TEST_F(App, LaunchFileWithArabicNameIsHandedOverOnce) {
   const std::wstring name = L"تقرير.docx";
   ASSERT_TRUE(write_file(in_folder(name), launch_bytes));
-  const std::string config = call_rule(100, "a1", "__zoArgFile", "[]") +
-                             call_rule(150, "a2", "__zoArgFile", "[]") +
-                             "on=Navigate#1 +400 close\n";
+  // Only a suite editor page gets the file; the shell page, pages outside the suite and
+  // look-alikes get null and leave it for the editor.
+  const std::string config =
+      call_rule(100, "a0", "__zoArgFile", "[]") +
+      call_rule_from(110, "https://attacker.test/suite/", "f1", "__zoArgFile", "[]") +
+      call_rule_from(120, "https://zo-office.zorvel.net.attacker.test/en/suite/", "f2",
+                     "__zoArgFile", "[]") +
+      call_rule_from(130, "https://zo-office.zorvel.net:8443/en/suite/", "f3", "__zoArgFile",
+                     "[]") +
+      call_rule_from(140, "http://zo-office.zorvel.net/en/suite/", "f4", "__zoArgFile", "[]") +
+      call_rule_from(145, "https://zo-office.zorvel.net/home", "f5", "__zoArgFile", "[]") +
+      call_rule_from(150, editor_page, "a1", "__zoArgFile", "[]") +
+      call_rule_from(160, "https://zo-office.zorvel.net/suite/x", "a2", "__zoArgFile", "[]") +
+      "on=Navigate#1 +400 close\n";
   // A link as the second argument changes nothing.
   auto app = start(config, quoted(in_folder(name)) + L" ZORVELOFFICE:y");
   EXPECT_EQ(app->wait(30000), 0);
@@ -650,6 +671,11 @@ TEST_F(App, LaunchFileWithArabicNameIsHandedOverOnce) {
   const auto answered = replies(lines);
   const std::string object =
       "\"{\\\"name\\\":\\\"" + to_utf8(name) + "\\\",\\\"b64\\\":\\\"" + launch_b64 + "\\\"}\"";
+  for (const char *id : {"a0", "f1", "f2", "f3", "f4", "f5"}) {
+    EXPECT_EQ(answered.count(id) ? answered.at(id) : std::vector<std::string>{},
+              std::vector<std::string>{reply(id, "\"null\"")})
+        << id;
+  }
   EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
             std::vector<std::string>{reply("a1", object)});
   EXPECT_EQ(answered.count("a2") ? answered.at("a2") : std::vector<std::string>{},
@@ -661,7 +687,7 @@ TEST_F(App, LaunchFileNameIsTheWholeArgumentWithoutBackslash) {
   CreateDirectoryW(in_folder(L"docs").c_str(), nullptr);
   ASSERT_TRUE(write_file(in_folder(L"docs\\report.txt"), launch_bytes));
   const std::string config =
-      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+      call_rule_from(100, editor_page, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   // Relative to the working directory, the application's folder; "/" is no separator.
   auto app = start(config, L"docs/report.txt");
   EXPECT_EQ(app->wait(30000), 0);
@@ -675,7 +701,7 @@ TEST_F(App, LaunchFileNameIsTheWholeArgumentWithoutBackslash) {
 TEST_F(App, EmptyLaunchFileIsNoLaunchFile) {
   ASSERT_TRUE(write_file(in_folder(L"empty.txt"), ""));
   const std::string config =
-      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+      call_rule_from(100, editor_page, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   auto app = start(config, quoted(in_folder(L"empty.txt")));
   EXPECT_EQ(app->wait(30000), 0);
   const auto lines = log();
@@ -686,6 +712,87 @@ TEST_F(App, EmptyLaunchFileIsNoLaunchFile) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// The services answer the suite's documents only, in small bursts, and only the asking document.
+
+TEST_F(App, ServicesAnswerOnlyTheSuiteAndOnlyTheAskingDocument) {
+  const std::string suite_page = "https://zo-sheets.zorvel.net/suite/a";
+  std::string config;
+  // A call answered after its document was replaced is dropped; the next document is answered.
+  config += call_rule_from(50, suite_page, "gone", "__zoNotify", "[\"t\",\"b\"]") +
+            "on=WebMessageReceived#1 content_loading\n" +
+            call_rule_from(60, suite_page, "after", "__zoNotify", "[\"t\",\"b\"]");
+  const std::vector<std::string> foreign = {
+      "https://attacker.test/", "https://zo-office.zorvel.net.attacker.test/",
+      "https://zo-office.zorvel.net@attacker.test/", "https://zo-office.zorvel.net:8443/",
+      "http://zo-office.zorvel.net/"};
+  for (std::size_t i = 0; i < foreign.size(); ++i) {
+    const std::string n = std::to_string(i);
+    config += call_rule_from(100, foreign[i], "fn" + n, "__zoNotify", "[\"t\",\"b\"]") +
+              call_rule_from(100, foreign[i], "fx" + n, "__zoExternal",
+                             "[\"https://attacker.test/x" + n + "\"]");
+  }
+  // A burst of six addresses from a suite page opens the first three.
+  for (int i = 1; i <= 6; ++i) {
+    config += call_rule_from(150, suite_page, "x" + std::to_string(i), "__zoExternal",
+                             "[\"https://zo-office.zorvel.net/p" + std::to_string(i) + "?q=a b\"]");
+  }
+  // Messages over 1 MiB are dropped; one just under it is served.
+  config += call_rule_from(200, suite_page, "big", "__zoNotify",
+                           "[\"" + std::string(2 * 1024 * 1024, 'a') + "\"]") +
+            call_rule_from(210, suite_page, "near", "__zoNotify",
+                           "[\"" + std::string(1000000, 'a') + "\"]");
+  // Clipboard reading for suite documents only; other kinds keep the browser's default.
+  config += "on=Navigate#1 +300 permission 6 https://zo-office.zorvel.net/suite/c\n"
+            "on=Navigate#1 +301 permission 6 https://attacker.test/\n"
+            "on=Navigate#1 +302 permission 6 https://zo-office.zorvel.net:8443/\n"
+            "on=Navigate#1 +303 permission 2 https://zo-office.zorvel.net/suite/c\n"
+            "on=Navigate#1 +900 close\n";
+
+  auto app = start(config);
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  const auto answered = replies(lines);
+  using replies_t = std::vector<std::string>;
+  auto answers = [&](const std::string &id) {
+    return answered.count(id) ? answered.at(id) : replies_t{};
+  };
+  EXPECT_EQ(answers("gone"), replies_t{}) << "the reply belonged to the replaced document";
+  EXPECT_EQ(answers("after"), replies_t{reply("after", "\"true\"")});
+  for (std::size_t i = 0; i < foreign.size(); ++i) {
+    for (const std::string &id : {"fn" + std::to_string(i), "fx" + std::to_string(i)}) {
+      EXPECT_EQ(answers(id), replies_t{reply(id, "\"\\\"not allowed for this page\\\"\"", 1)})
+          << id << " from " << foreign[i];
+    }
+  }
+  for (int i = 1; i <= 6; ++i) {
+    const std::string id = "x" + std::to_string(i);
+    EXPECT_EQ(answers(id), replies_t{reply(id, "\"true\"")}) << id;
+  }
+  EXPECT_EQ(answers("big"), replies_t{});
+  EXPECT_EQ(answers("near"), replies_t{reply("near", "\"true\"")});
+  EXPECT_EQ(opened_addresses(4, 2000),
+            (std::vector<std::string>{"https://zo-office.zorvel.net/p1?q=a%20b",
+                                      "https://zo-office.zorvel.net/p2?q=a%20b",
+                                      "https://zo-office.zorvel.net/p3?q=a%20b"}));
+
+  // Each permission request and whether the application set a state for it.
+  std::vector<std::string> permissions;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == "PermissionRequested") {
+      permissions.push_back(l.rest);
+    } else if (!l.callback && l.name == "put_State" && !permissions.empty()) {
+      permissions.back() += " -> " + l.rest;
+    }
+  }
+  EXPECT_EQ(permissions, (std::vector<std::string>{
+                             "6 https://zo-office.zorvel.net/suite/c -> 1",
+                             "6 https://attacker.test/",
+                             "6 https://zo-office.zorvel.net:8443/",
+                             "2 https://zo-office.zorvel.net/suite/c",
+                         }));
+}
+
+// ---------------------------------------------------------------------------------------------
 // The browser control cannot be embedded: the fallback prompt, the suite in the browser.
 
 TEST_F(App, EmbeddingFailureOffersTheBrowser) {
@@ -693,8 +800,8 @@ TEST_F(App, EmbeddingFailureOffersTheBrowser) {
   auto app = start("fault=put_AreDevToolsEnabled S_FALSE 1\n");
   const message_box prompt = wait_for_prompt(*app);
   ASSERT_NE(prompt.handle, nullptr) << "no fallback prompt";
-  EXPECT_EQ(prompt.caption, zorvel::app_title);
-  EXPECT_EQ(prompt.text, zorvel::fallback_prompt);
+  EXPECT_EQ(prompt.caption, expected::app_title);
+  EXPECT_EQ(prompt.text, expected::fallback_prompt);
   EXPECT_EQ(prompt.owner, nullptr);
   EXPECT_TRUE(prompt.has_yes && prompt.has_no);
   press(prompt.handle, IDYES);

@@ -58,7 +58,9 @@
   X(int, wv2d_raise_permission_requested, (int kind, const wchar_t *uri, int *state))              \
   X(int, wv2d_raise_navigation_completed,                                                          \
     (int is_success, int web_error_status, const wchar_t *source))                                 \
-  X(int, wv2d_raise_document_title_changed, (const wchar_t *title))
+  X(int, wv2d_raise_document_title_changed, (const wchar_t *title))                                \
+  X(int, wv2d_raise_web_message_from, (const wchar_t *source, const wchar_t *text))                \
+  X(int, wv2d_raise_content_loading, (void))
 
 #ifdef __cplusplus
 

@@ -118,6 +118,14 @@ std::optional<Action> parse_action(std::string_view rest) {
                   : kind == "web_message" ? Action::Kind::web_message
                                           : Action::Kind::web_message_json;
     valid = take_optional_text(rest, action.text);
+  } else if (kind == "web_message_from") {
+    action.kind = Action::Kind::web_message_from;
+    const std::string_view source = next_word(rest);
+    action.source = unescape(source);
+    valid = !source.empty() && action.source.has_value() && take_optional_text(rest, action.text);
+  } else if (kind == "content_loading") {
+    action.kind = Action::Kind::content_loading;
+    valid = rest.empty();
   } else if (kind == "permission") {
     action.kind = Action::Kind::permission;
     valid = take_number(rest, action.number) && take_optional_text(rest, action.text);

@@ -17,9 +17,15 @@ ComPtr<Controller> target(const char *event) {
 
 } // namespace
 
-int raise_web_message(const std::wstring &message, bool is_json) {
+int raise_web_message(const std::wstring &message, bool is_json,
+                      const std::optional<std::wstring> &source) {
   const auto controller = target("WebMessageReceived");
-  return controller ? controller->web_view()->raise_web_message(message, is_json) : -1;
+  return controller ? controller->web_view()->raise_web_message(message, is_json, source) : -1;
+}
+
+int raise_content_loading() {
+  const auto controller = target("ContentLoading");
+  return controller ? controller->web_view()->raise_content_loading() : -1;
 }
 
 int raise_permission_requested(int kind, const std::wstring &uri, int *state) {

@@ -10,7 +10,10 @@
 
 namespace wv2d {
 
-int raise_web_message(const std::wstring &message, bool is_json);
+// `source`, when given, is the sender's address instead of the web view's current source.
+int raise_web_message(const std::wstring &message, bool is_json,
+                      const std::optional<std::wstring> &source = std::nullopt);
+int raise_content_loading();
 // `state`, when not null, receives the permission state the handlers left.
 int raise_permission_requested(int kind, const std::wstring &uri, int *state);
 int raise_navigation_completed(bool is_success, int status,

@@ -68,6 +68,12 @@ void perform(const Action &action) {
   case Action::Kind::web_message_json:
     raise_web_message(action.text.value_or(L""), true);
     break;
+  case Action::Kind::web_message_from:
+    raise_web_message(action.text.value_or(L""), false, action.source);
+    break;
+  case Action::Kind::content_loading:
+    raise_content_loading();
+    break;
   case Action::Kind::permission:
     raise_permission_requested(action.number, action.text.value_or(L""), nullptr);
     break;

@@ -17,6 +17,8 @@ struct Action {
   enum class Kind {
     web_message,          // text: the message string
     web_message_json,     // text: the JSON of a message that is not a string
+    web_message_from,     // source: the sender's address; text: the message string
+    content_loading,      // a new top-level document starts loading
     permission,           // number: permission kind; text: address of the requesting page
     navigation_completed, // number: IsSuccess; status: web error status; text: optional source
     title,                // text: the new document title
@@ -27,6 +29,7 @@ struct Action {
   int number = 0;
   int status = 0;
   std::optional<std::wstring> text;
+  std::optional<std::wstring> source;
 };
 
 struct Rule {

@@ -41,13 +41,23 @@ void reset_script_ids() {
 
 WebView::WebView() : settings_(make_object<Settings>()) {}
 
-int WebView::raise_web_message(const std::wstring &message, bool is_json) {
+int WebView::raise_web_message(const std::wstring &message, bool is_json,
+                               const std::optional<std::wstring> &source) {
   const ComPtr<WebView> self(this);
   const auto handlers = WebMessageReceived_.snapshot();
   log_callback("WebMessageReceived",
                {Field::word(is_json ? "json" : "text"), Field::text(message)});
-  const auto args = make_object<WebMessageReceivedEventArgs>(source_, message, is_json);
+  const auto args =
+      make_object<WebMessageReceivedEventArgs>(source.value_or(source_), message, is_json);
   return invoke_all(handlers, this, args.get());
+}
+
+// The arguments object is not modelled: handlers receive null.
+int WebView::raise_content_loading() {
+  const ComPtr<WebView> self(this);
+  const auto handlers = ContentLoading_.snapshot();
+  log_callback("ContentLoading", {});
+  return invoke_all(handlers, this, static_cast<ICoreWebView2ContentLoadingEventArgs *>(nullptr));
 }
 
 std::pair<int, COREWEBVIEW2_PERMISSION_STATE>

@@ -31,7 +31,9 @@ class WebView final : public ComObject<ICoreWebView2> {
 public:
   WebView();
 
-  int raise_web_message(const std::wstring &message, bool is_json);
+  int raise_web_message(const std::wstring &message, bool is_json,
+                        const std::optional<std::wstring> &source = std::nullopt);
+  int raise_content_loading();
   // Returns the handler count and the permission state the handlers left.
   std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
   raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri);

@@ -59,20 +59,25 @@ public:
   op_result<void *> get_browser_controller() { return browser_controller_impl(); }
 
   op_status bind(const std::string &name, binding_callback fn, void *arg) {
-    if (bindings_.count(name) > 0) {
-      return op_status::failure(error_duplicate);
-    }
-    bindings_.emplace(name, binding_context{std::move(fn), arg});
-    replace_bind_script();
-    // Gives the already loaded document the function at once.
-    eval(make_on_bind_script(name));
-    return {};
+    return add_binding(name, binding_context{std::move(fn), arg, nullptr});
   }
 
   op_status bind(const std::string &name, sync_binding fn) {
     auto wrapper = [this, fn = std::move(fn)](const std::string &id, const std::string &req,
                                               void * /*arg*/) { resolve(id, 0, fn(req)); };
     return bind(name, binding_callback(wrapper), nullptr);
+  }
+
+  // Like the synchronous form, but the function also receives the address of the calling
+  // document and chooses the status of its answer.
+  op_status bind_with_source(const std::string &name, sourced_binding fn) {
+    binding_context context;
+    context.sourced = [this, fn = std::move(fn)](const std::string &id, const std::string &req,
+                                                 const std::string &source) {
+      binding_answer answer = fn(req, source);
+      resolve(id, answer.status, answer.result);
+    };
+    return add_binding(name, std::move(context));
   }
 
   op_status unbind(const std::string &name) {
@@ -86,11 +91,18 @@ public:
     return {};
   }
 
-  // May be called from any thread: it only builds text and dispatches the reply.
+  // May be called from any thread: it only builds text and dispatches the reply. A reply to a
+  // call made by a document that has since been replaced is dropped, so that its result never
+  // reaches the next document.
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
     // The reply is written here in one pass over the result; large results (a launch file is
     // tens of megabytes) are neither escaped into a text of their own nor copied again.
-    return dispatch([this, script = make_reply_script(id, status, result)] { eval(script); });
+    return dispatch([this, id, script = make_reply_script(id, status, result)] {
+      if (!take_pending_call(id)) {
+        return;
+      }
+      eval(script);
+    });
   }
 
   std::string create_init_script(const std::string &post_fn) { return make_bridge_script(post_fn); }
@@ -186,19 +198,42 @@ protected:
     if (found == bindings_.end()) {
       return;
     }
+    if (pending_calls_.size() >= max_pending_calls) {
+      return; // a page that never lets its calls be answered gets no more memory
+    }
+    pending_calls_.emplace(id, document_serial_);
     binding_context context = found->second;
-    dispatch([context = std::move(context), id = std::move(id), params = std::move(params)] {
-      if (!context.callback) {
-        return;
-      }
+    dispatch([context = std::move(context), id = std::move(id), params = std::move(params),
+              source = message_source_] {
       try {
-        context.callback(id, params, context.arg);
+        if (context.sourced) {
+          context.sourced(id, params, source);
+        } else if (context.callback) {
+          context.callback(id, params, context.arg);
+        }
       } catch (...) {
         // A throwing handler leaves its call unanswered rather than unwinding through the
         // platform's message dispatch.
       }
     });
   }
+
+  // The backend's entry for a message together with the address of the document that sent it;
+  // the message still reaches on_message, so an engine that overrides it sees every message.
+  void receive_message(const std::string &msg, const std::string &source) {
+    message_source_ = source;
+    try {
+      on_message(msg);
+    } catch (...) {
+      message_source_.clear();
+      throw;
+    }
+    message_source_.clear();
+  }
+
+  // The backend calls this when a new top-level document starts loading: calls made by earlier
+  // documents are no longer answered.
+  void on_document_changed() { ++document_serial_; }
 
   virtual void on_window_created() { ++window_count; }
 
@@ -221,6 +256,32 @@ protected:
   const std::list<user_script> &user_scripts() const noexcept { return user_scripts_; }
 
 private:
+  // Outstanding calls beyond this many are dropped unanswered.
+  static constexpr std::size_t max_pending_calls = 262144;
+
+  op_status add_binding(const std::string &name, binding_context context) {
+    if (bindings_.count(name) > 0) {
+      return op_status::failure(error_duplicate);
+    }
+    bindings_.emplace(name, std::move(context));
+    replace_bind_script();
+    // Gives the already loaded document the function at once.
+    eval(make_on_bind_script(name));
+    return {};
+  }
+
+  // Whether a reply to call `id` may be evaluated: false when the call came from a document
+  // that has been replaced since. Replies to ids that no page sent are evaluated as before.
+  bool take_pending_call(const std::string &id) {
+    auto pending = pending_calls_.find(id);
+    if (pending == pending_calls_.end()) {
+      return true;
+    }
+    const bool current = pending->second == document_serial_;
+    pending_calls_.erase(pending);
+    return current;
+  }
+
   void replace_bind_script() {
     if (bind_script_) {
       bind_script_ = replace_user_script(*bind_script_, create_bind_script());
@@ -235,6 +296,10 @@ private:
   bool init_script_added_ = false;
   bool size_set_ = false;
   bool owns_window_;
+  // Calls received and not yet answered: id -> the document that made them (UI thread only).
+  std::multimap<std::string, std::uint64_t> pending_calls_;
+  std::uint64_t document_serial_ = 0;
+  std::string message_source_; // sender of the message being received
 };
 
 } // namespace detail

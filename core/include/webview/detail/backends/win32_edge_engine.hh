@@ -53,6 +53,15 @@ public:
   win32_edge_engine(const win32_edge_engine &) = delete;
   win32_edge_engine &operator=(const win32_edge_engine &) = delete;
 
+  // Clipboard reads are granted only to documents whose address `filter` admits; without a
+  // filter every document may read it.
+  void set_clipboard_read_filter(std::function<bool(const std::string &)> filter) {
+    clipboard_read_filter = std::move(filter);
+    if (com_handler != nullptr) {
+      com_handler->set_clipboard_filter(clipboard_read_filter);
+    }
+  }
+
   ~win32_edge_engine() override {
     release_browser();
     detach_windows();
@@ -234,7 +243,9 @@ private:
     create_widget_window(instance);
     create_message_window(instance);
     auto status =
-        embed(widget_window, debug, [this](const std::string &message) { on_message(message); });
+        embed(widget_window, debug, [this](const std::string &message, const std::string &source) {
+          receive_message(message, source);
+        });
     if (!status.ok()) {
       throw exception{status.error().code, status.error().message};
     }
@@ -324,7 +335,9 @@ private:
             browser = new_browser;
           }
           not_ready->clear();
-        });
+        },
+        [this] { on_document_changed(); });
+    com_handler->set_clipboard_filter(clipboard_read_filter);
     const HMODULE loader = loader_module;
     auto *handler = com_handler;
     com_handler->set_attempt_fn([loader, user_data_folder, handler] {
@@ -614,6 +627,7 @@ private:
   ICoreWebView2 *browser = nullptr;
   ICoreWebView2Controller *controller = nullptr;
   webview2_com_handler *com_handler = nullptr;
+  std::function<bool(const std::string &)> clipboard_read_filter;
   HMODULE loader_module = nullptr;
   int dpi = 0;
   bool window_shown = false;
