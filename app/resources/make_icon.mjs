@@ -10,10 +10,10 @@
 // each pixel is the average of a grid of sub-samples, so small sizes stay crisp and large
 // ones smooth. Only Node's standard library is used.
 //
-// The .ico holds seven 32-bit images (16, 24, 32, 48, 64, 128, 256 px). The six small ones
+// The .ico holds seven 32-bit images (16, 24, 32, 48, 64, 128, 256 px). The five small ones
 // are BITMAPINFOHEADER DIBs (height doubled, BI_RGB, bottom-up BGRA rows, then the 1-bit AND
-// mask); the 256 px one is a PNG, as Windows has read since Vista (--dib256 writes it as a
-// DIB too). With --resources, DIR receives the same images as the executable's resources hold
+// mask); the 128 and 256 px ones are PNGs, as Windows has read since Vista (--dib256 writes them
+// as DIBs too). With --resources, DIR receives the same images as the executable's resources hold
 // them: each image once (icon_1.bin ... icon_7.bin), one group directory that lists them
 // (icon_group.bin) and icons.rc, which makes the images RT_ICON 1-7 and the directory both icon
 // groups (1 and 32512), so the two groups share one set of images. With --preview, a PNG with every size side by side, on a light and on a dark
@@ -25,6 +25,9 @@ import { deflateSync } from 'node:zlib';
 import { pathToFileURL } from 'node:url';
 
 export const SIZES = [16, 24, 32, 48, 64, 128, 256];
+// Images of this size and larger are stored as PNG, which Windows reads in icons of any size
+// since Vista: as a 32-bit DIB the 128 px image alone would be 66 KiB, as PNG it is about 2 KiB.
+const PNG_FROM = 128;
 
 const BRAND_TOP = [0x36, 0x29, 0x86];   // a touch lighter than the brand colour
 const BRAND = [0x2a, 0x1f, 0x6e];       // #2a1f6e
@@ -373,7 +376,7 @@ function main(argv) {
   if (out) {
     const images = rendered.map(({ size, rgba }) => ({
       size,
-      data: size >= 256 && !dib256 ? encodePng(rgba, size, size) : encodeDib(rgba, size),
+      data: size >= PNG_FROM && !dib256 ? encodePng(rgba, size, size) : encodeDib(rgba, size),
     }));
     mkdirSync(dirname(out), { recursive: true });
     writeFileSync(out, encodeIco(images));
