@@ -33,6 +33,21 @@ constexpr word any_equal(word w, unsigned char c) noexcept {
   return any_below(w ^ (ones * c), 1);
 }
 
+// Exact flags (0x80 in each such byte, nothing elsewhere): bytes equal to `c`, bytes below 0x20.
+constexpr word equal_flags(word w, unsigned char c) noexcept {
+  const word x = w ^ (ones * c);
+  return ~(((x & ~highs) + ~highs) | x) & highs;
+}
+
+constexpr word control_flags(word w) noexcept {
+  return ~(((w & ~highs) + ones * 0x60) | w) & highs;
+}
+
+// Number of flagged bytes in exact flags.
+constexpr std::size_t count_flags(word flags) noexcept {
+  return static_cast<std::size_t>(((flags >> 7) * ones) >> 56);
+}
+
 constexpr word any_non_ascii(word w) noexcept {
   return w & highs;
 }
