@@ -8,7 +8,8 @@
 //   controller      the controller's creation is asked for
 //   controller done the double hands the controller back
 //   Navigate        the first navigation
-// Run: scripts/wine-run.sh build/windows build/windows/startup_bench.exe [RUNS]
+// Run: scripts/wine-run.sh build/windows build/windows/startup_bench.exe [RUNS [PROGRAM]]
+// (PROGRAM: another build of the application to measure, as a Windows path)
 #include "../tests/e2e/e2e_support.hh"
 #include "../tests/e2e/process_driver.hh"
 
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -106,7 +108,9 @@ int main(int argc, char **argv) {
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring app = folder + L"\\ZorvelOffice.exe";
   const std::wstring bare = windows_path(BARE_WINDOW_EXE);
-  if (!CopyFileW(windows_path(ZORVEL_APP_EXE).c_str(), app.c_str(), FALSE) ||
+  const std::wstring source = argc > 2 ? std::wstring(argv[2], argv[2] + std::strlen(argv[2]))
+                                       : windows_path(ZORVEL_APP_EXE);
+  if (!CopyFileW(source.c_str(), app.c_str(), FALSE) ||
       !CopyFileW(windows_path(WV2D_LOADER_DLL).c_str(), (folder + L"\\WebView2Loader.dll").c_str(),
                  FALSE)) {
     std::fprintf(stderr, "cannot copy the application or the double\n");
