@@ -2,6 +2,7 @@
 // runtime registration check against the registry, and the balloon fields.
 #include "../../app/launch_args.hh"
 #include "../../app/runtime_check.hh"
+#include "../../app/tray_icon_events.hh"
 #include "../../app/tray_notify.hh"
 
 #include <gtest/gtest.h>
@@ -196,7 +197,7 @@ TEST(TrayIcon, AddedOnceThenModified) {
   EXPECT_STREQ(tray_icon.szTip, L"\u0632\u0648\u0631\u0641\u0644 \u0623\u0648\u0641\u064A\u0633");
   EXPECT_EQ(tray_icon.uFlags, static_cast<UINT>(NIF_INFO));
   EXPECT_EQ(tray_icon.dwInfoFlags, static_cast<DWORD>(NIIF_USER | NIIF_LARGE_ICON));
-  EXPECT_EQ(tray_icon.uCallbackMessage, 0u);
+  EXPECT_EQ(tray_icon.uCallbackMessage, 0x8001u) << "clicks come back as WM_APP + 1";
   // With the icon removed behind its back, the next notification only modifies it and so
   // leaves it missing; an add would bring it back.
   NOTIFYICONDATAW probe = tray_icon;
@@ -208,6 +209,35 @@ TEST(TrayIcon, AddedOnceThenModified) {
   EXPECT_STREQ(tray_icon.szInfoTitle, L"t2");
   EXPECT_STREQ(tray_icon.szInfo, L"");
   EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon was added a second time";
+  remove_tray_icon();
+  DestroyWindow(window);
+}
+
+TEST(TrayIcon, ComesBackWithTheTaskbarAndAClickBringsTheWindowToTheFront) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  tray_icon_added = false; // as in a new process: the first notification adds the icon
+  show_balloon(window, "t", "b");
+  NOTIFYICONDATAW probe = tray_icon;
+  probe.uFlags = NIF_TIP;
+  // The taskbar restarts: its icons are gone, and it says so to every top-level window.
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  EXPECT_TRUE(on_tray_window_message(window, taskbar_created, 0));
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon is there again";
+
+  // A click on the balloon restores the minimised window; so does a click on the icon.
+  for (LPARAM click : {LPARAM{NIN_BALLOONUSERCLICK}, LPARAM{WM_LBUTTONUP}}) {
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+    EXPECT_TRUE(on_tray_window_message(window, 0x8001, click));
+    EXPECT_FALSE(IsIconic(window)) << click;
+  }
+  ShowWindow(window, SW_MINIMIZE);
+  on_tray_window_message(window, 0x8001, WM_MOUSEMOVE);
+  EXPECT_TRUE(IsIconic(window)) << "merely passing over the icon changes nothing";
+  EXPECT_FALSE(on_tray_window_message(window, WM_SIZE, 0)) << "other messages are the engine's";
   remove_tray_icon();
   DestroyWindow(window);
 }

@@ -110,6 +110,12 @@ HRESULT STDMETHODCALLTYPE Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON r
   if (const auto fault = record_call("MoveFocus", {Field::number(reason)})) {
     return *fault;
   }
+  // The keyboard focus goes into the browser, which fills the parent window; a hidden window
+  // cannot take it.
+  if (IsWindowVisible(parent_) &&
+      GetWindowThreadProcessId(parent_, nullptr) == GetCurrentThreadId()) {
+    SetFocus(parent_);
+  }
   return S_OK;
 }
 

@@ -54,6 +54,20 @@ int raise_document_title_changed(const std::wstring &title) {
   return controller ? controller->web_view()->raise_document_title_changed(title) : -1;
 }
 
+int raise_process_failed(int kind) {
+  const auto controller = target("ProcessFailed");
+  return controller ? controller->web_view()->raise_process_failed(
+                          static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind))
+                    : -1;
+}
+
+int raise_script_dialog(int kind, const std::wstring &message) {
+  const auto controller = target("ScriptDialogOpening");
+  return controller ? controller->web_view()->raise_script_dialog(
+                          static_cast<COREWEBVIEW2_SCRIPT_DIALOG_KIND>(kind), message)
+                    : -1;
+}
+
 void close_main_window() {
   const auto controller = target("CloseWindow");
   if (!controller) {

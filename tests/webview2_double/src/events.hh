@@ -19,6 +19,8 @@ int raise_permission_requested(int kind, const std::wstring &uri, int *state);
 int raise_navigation_completed(bool is_success, int status,
                                const std::optional<std::wstring> &source);
 int raise_document_title_changed(const std::wstring &title);
+int raise_process_failed(int kind);
+int raise_script_dialog(int kind, const std::wstring &message);
 
 // Posts WM_CLOSE to the root window of the newest open controller's parent window.
 void close_main_window();

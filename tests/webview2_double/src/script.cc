@@ -50,7 +50,9 @@ void notify_logged(std::string_view name) {
     }
     const int occurrence = ++count->second;
     for (const Rule &rule : s.rules) {
-      if (rule.name == name && (rule.occurrence == 0 || rule.occurrence == occurrence)) {
+      const int last = rule.last != 0 ? rule.last : rule.occurrence;
+      if (rule.name == name &&
+          (rule.occurrence == 0 || (occurrence >= rule.occurrence && occurrence <= last))) {
         fired.push_back(rule);
       }
     }
@@ -88,6 +90,12 @@ void perform(const Action &action) {
     break;
   case Action::Kind::quit:
     quit_message_loop();
+    break;
+  case Action::Kind::process_failed:
+    raise_process_failed(action.number);
+    break;
+  case Action::Kind::script_dialog:
+    raise_script_dialog(action.number, action.text.value_or(L""));
     break;
   }
 }

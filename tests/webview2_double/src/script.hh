@@ -24,6 +24,8 @@ struct Action {
     title,                // text: the new document title
     close,                // WM_CLOSE to the root window of the newest controller's parent
     quit,                 // PostQuitMessage(0) on the thread that runs the action
+    process_failed,       // number: COREWEBVIEW2_PROCESS_FAILED_KIND
+    script_dialog,        // number: COREWEBVIEW2_SCRIPT_DIALOG_KIND; text: optional message
   };
   Kind kind = Kind::quit;
   int number = 0;
@@ -35,6 +37,7 @@ struct Action {
 struct Rule {
   std::string name; // the log line name that triggers the rule
   int occurrence;   // the Nth line of that name (from 1); 0 means every one
+  int last = 0;     // with a range N-M: the last line of the range
   DWORD delay_ms;
   Action action;
 };

@@ -92,6 +92,31 @@ int WebView::raise_document_title_changed(const std::wstring &title) {
   return invoke_all(handlers, this, static_cast<IUnknown *>(nullptr));
 }
 
+int WebView::raise_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = ProcessFailed_.snapshot();
+  log_callback("ProcessFailed", {Field::number(kind)});
+  const auto args = make_object<ProcessFailedEventArgs>(kind);
+  const int count = invoke_all(handlers, this, args.get());
+  if (kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED) {
+    close(); // every web view of the browser is gone with it
+  }
+  return count;
+}
+
+int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
+                                 const std::wstring &message) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = ScriptDialogOpening_.snapshot();
+  log_callback("ScriptDialogOpening", {Field::number(kind), Field::text(message)});
+  const auto args = make_object<ScriptDialogOpeningEventArgs>(source_, kind, message);
+  const int count = invoke_all(handlers, this, args.get());
+  if (!args->deferred()) {
+    args->answer();
+  }
+  return count;
+}
+
 void WebView::close() {
   const ComPtr<WebView> self(this); // releasing a handler may release this web view
   closed_ = true;

@@ -41,6 +41,8 @@ public:
   int raise_navigation_completed(bool is_success, COREWEBVIEW2_WEB_ERROR_STATUS status,
                                  const std::optional<std::wstring> &source);
   int raise_document_title_changed(const std::wstring &title);
+  int raise_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+  int raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std::wstring &message);
 
   // Releases every registered handler; events are no longer raised on this web view.
   void close();

@@ -158,9 +158,23 @@ protected:
   virtual op_status set_html_impl(const std::string &html) = 0;
   virtual op_status eval_impl(const std::string &js) = 0;
 
+  // Adding a script may run the loop (the browser answers asynchronously), and a task run there
+  // may add or replace scripts in turn: such changes wait until the current one is done, so
+  // the list never changes under a walk and every script is installed once, in order. A
+  // deferred addition returns null.
   virtual user_script *add_user_script(const std::string &js) {
-    user_scripts_.push_back(add_user_script_impl(js));
-    return &user_scripts_.back();
+    if (scripts_busy_) {
+      deferred_scripts_.push_back(js);
+      return nullptr;
+    }
+    user_script *added = nullptr;
+    {
+      script_change change(*this);
+      user_scripts_.push_back(add_user_script_impl(js));
+      added = &user_scripts_.back();
+    }
+    apply_deferred_script_changes();
+    return added;
   }
 
   virtual user_script add_user_script_impl(const std::string &js) = 0;
@@ -170,6 +184,7 @@ protected:
   // Reinstalls every script in its order; only entries equal to `old_script` get `new_code`.
   virtual user_script *replace_user_script(const user_script &old_script,
                                            const std::string &new_code) {
+    script_change change(*this);
     remove_all_user_scripts_impl(user_scripts_);
     // Matches are decided before any entry changes: old_script may itself be one of the entries.
     std::vector<bool> matches;
@@ -187,6 +202,17 @@ protected:
       }
     }
     return replaced;
+  }
+
+  // The browser was replaced and knows none of the scripts: each is installed again, in order.
+  void reinstall_user_scripts() {
+    {
+      script_change change(*this);
+      for (auto &entry : user_scripts_) {
+        entry = add_user_script_impl(entry.get_code());
+      }
+    }
+    apply_deferred_script_changes();
   }
 
   // A page posted `msg`; the call runs later from the loop, never inside this function.
@@ -256,6 +282,33 @@ protected:
   const std::list<user_script> &user_scripts() const noexcept { return user_scripts_; }
 
 private:
+  // Marks a change of the script list in progress for as long as it lives.
+  class script_change {
+  public:
+    explicit script_change(engine_base &engine) : engine_(engine) { engine_.scripts_busy_ = true; }
+    ~script_change() { engine_.scripts_busy_ = false; }
+    script_change(const script_change &) = delete;
+    script_change &operator=(const script_change &) = delete;
+
+  private:
+    engine_base &engine_;
+  };
+
+  // Applies, in order, the changes asked for while the list was being changed. Each may defer
+  // further changes, which this loop then applies as well.
+  void apply_deferred_script_changes() {
+    while (!scripts_busy_ && (bind_script_stale_ || !deferred_scripts_.empty())) {
+      if (bind_script_stale_) {
+        bind_script_stale_ = false;
+        replace_bind_script();
+      } else {
+        std::string js = std::move(deferred_scripts_.front());
+        deferred_scripts_.erase(deferred_scripts_.begin());
+        add_user_script(js);
+      }
+    }
+  }
+
   // Outstanding calls beyond this many are dropped unanswered.
   static constexpr std::size_t max_pending_calls = 262144;
 
@@ -283,16 +336,24 @@ private:
   }
 
   void replace_bind_script() {
+    if (scripts_busy_) {
+      bind_script_stale_ = true; // rebuilt from the bindings as they are once the change is done
+      return;
+    }
     if (bind_script_) {
       bind_script_ = replace_user_script(*bind_script_, create_bind_script());
     } else {
       bind_script_ = add_user_script(create_bind_script());
     }
+    apply_deferred_script_changes();
   }
 
   std::map<std::string, binding_context> bindings_;
   user_script *bind_script_ = nullptr;
   std::list<user_script> user_scripts_;
+  bool scripts_busy_ = false;
+  bool bind_script_stale_ = false;
+  std::vector<std::string> deferred_scripts_;
   bool init_script_added_ = false;
   bool size_set_ = false;
   bool owns_window_;

@@ -93,15 +93,19 @@ public:
     return S_OK;
   }
 
-  // Environment created: ask it for a controller in the parent window.
+  // Environment created: ask it for a controller in the parent window. No exception leaves any
+  // Invoke of this object: it would unwind into the browser and end the process.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Environment *env) override {
-    if (SUCCEEDED(result) && env != nullptr &&
-        SUCCEEDED(env->CreateCoreWebView2Controller(
-            parent_window_,
-            static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
-      return S_OK;
+    try {
+      if (SUCCEEDED(result) && env != nullptr &&
+          SUCCEEDED(env->CreateCoreWebView2Controller(
+              parent_window_,
+              static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
+        return S_OK;
+      }
+      try_create_environment();
+    } catch (...) {
     }
-    try_create_environment();
     return S_OK;
   }
 
@@ -109,35 +113,11 @@ public:
 
   // Controller created: connect messages and permissions, then hand both objects over.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Controller *controller) override {
-    if (SUCCEEDED(result)) {
-      ICoreWebView2 *webview = nullptr;
-      EventRegistrationToken token{};
-      if (controller != nullptr) {
-        controller->get_CoreWebView2(&webview);
-      }
-      if (webview != nullptr) {
-        webview->add_WebMessageReceived(
-            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
-        webview->add_PermissionRequested(
-            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
-        webview->add_ContentLoading(static_cast<ICoreWebView2ContentLoadingEventHandler *>(this),
-                                    &token);
-      }
-      if (on_controller_) {
-        on_controller_(controller, webview);
-      }
-      if (webview != nullptr) {
-        webview->Release(); // the engine took its own reference
-      }
+    try {
+      return controller_completed(result, controller);
+    } catch (...) {
       return S_OK;
     }
-    // The parent window went away, or the folder is in use with other options: retrying cannot
-    // help, and the engine keeps waiting until the loop is asked to quit.
-    if (result == E_ABORT || result == webview2_folder_in_use) {
-      return S_OK;
-    }
-    try_create_environment();
-    return S_OK;
   }
 
   // A message of at most max_web_message_bytes goes to the engine with its sender's address.
@@ -219,6 +199,38 @@ public:
   }
 
 private:
+  HRESULT controller_completed(HRESULT result, ICoreWebView2Controller *controller) {
+    if (SUCCEEDED(result)) {
+      ICoreWebView2 *webview = nullptr;
+      EventRegistrationToken token{};
+      if (controller != nullptr) {
+        controller->get_CoreWebView2(&webview);
+      }
+      if (webview != nullptr) {
+        webview->add_WebMessageReceived(
+            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
+        webview->add_PermissionRequested(
+            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
+        webview->add_ContentLoading(static_cast<ICoreWebView2ContentLoadingEventHandler *>(this),
+                                    &token);
+      }
+      if (on_controller_) {
+        on_controller_(controller, webview);
+      }
+      if (webview != nullptr) {
+        webview->Release(); // the engine took its own reference
+      }
+      return S_OK;
+    }
+    // The parent window went away, or the folder is in use with other options: retrying cannot
+    // help, and the engine waits until its deadline or until the loop is asked to quit.
+    if (result == E_ABORT || result == webview2_folder_in_use) {
+      return S_OK;
+    }
+    try_create_environment();
+    return S_OK;
+  }
+
   // Reads at most `limit` + 1 units of a NUL-terminated text.
   static bool longer_than(const wchar_t *text, std::size_t limit) {
     for (std::size_t n = 0; n <= limit; ++n) {
@@ -296,8 +308,11 @@ public:
     return remaining;
   }
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, LPCWSTR id) override {
-    if (done_) {
-      done_(result, id);
+    try {
+      if (done_) {
+        done_(result, id);
+      }
+    } catch (...) {
     }
     return S_OK;
   }
