@@ -8,9 +8,11 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace zorvel {
 
@@ -23,9 +25,16 @@ struct launch_state {
   std::string link;      // the whole link argument
 };
 
-// The file's bytes when it can be read and is within the limit. The size is checked before
-// anything is read, so a huge argument costs no memory.
-inline bool read_launch_file(const wchar_t *path, std::string &bytes) {
+// Room kept behind the launch file's base64 text for the JSON object around it (see
+// take_launch_file), so that handing it over needs no second copy of the text.
+inline std::size_t launch_json_room(std::size_t name_bytes) {
+  return 32 + 6 * name_bytes; // the fixed members, and every name byte escaped at worst
+}
+
+// The file's base64 text when it can be read and is within the limit, encoded as it is read so
+// that the file's bytes are never held whole. The size is checked before anything is read, so a
+// huge argument costs no memory; a file that grows past the limit while it is read is refused.
+inline bool read_launch_file_base64(const wchar_t *path, std::size_t room, std::string &b64) {
   struct handle_closer {
     void operator()(HANDLE h) const { CloseHandle(h); }
   };
@@ -35,22 +44,32 @@ inline bool read_launch_file(const wchar_t *path, std::string &bytes) {
     return false;
   }
   const std::unique_ptr<void, handle_closer> owner(opened);
-  HANDLE file = opened;
-  bool ok = false;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 &&
-      static_cast<unsigned long long>(size.QuadPart) <= launch_file_limit) {
-    // Read to the end, in case the file grew since its size was taken, but never past the limit.
-    bytes.reserve(static_cast<std::size_t>(size.QuadPart));
-    char chunk[65536];
-    DWORD got = 0;
-    while (bytes.size() <= launch_file_limit &&
-           ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-      bytes.append(chunk, got);
-    }
-    ok = bytes.size() <= launch_file_limit;
+  if (!GetFileSizeEx(opened, &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > launch_file_limit) {
+    return false;
   }
-  return ok;
+  b64.reserve(base64_size(static_cast<std::size_t>(size.QuadPart)) + room);
+  // Whole groups of three bytes are encoded as they come; up to two wait for the next read.
+  constexpr DWORD chunk_size = 3 * 21845;
+  std::unique_ptr<unsigned char[]> chunk(new unsigned char[2 + chunk_size]);
+  std::size_t waiting = 0;
+  unsigned long long total = 0;
+  DWORD got = 0;
+  while (ReadFile(opened, chunk.get() + waiting, chunk_size, &got, nullptr) && got > 0) {
+    total += got;
+    if (total > launch_file_limit) {
+      std::string().swap(b64);
+      return false;
+    }
+    const std::size_t have = waiting + got;
+    const std::size_t whole = have - have % 3;
+    base64_append(chunk.get(), whole, b64);
+    waiting = have - whole;
+    std::memmove(chunk.get(), chunk.get() + whole, waiting);
+  }
+  base64_append(chunk.get(), waiting, b64);
+  return true;
 }
 
 inline launch_state classify_argument(const wchar_t *arg) {
@@ -58,11 +77,10 @@ inline launch_state classify_argument(const wchar_t *arg) {
   if (_wcsnicmp(arg, L"zorveloffice:", 13) == 0) {
     state.link = narrow(arg);
   } else if (arg[0] != L'-') {
-    std::string bytes;
-    if (read_launch_file(arg, bytes)) {
-      state.file_b64 = base64_encode(bytes);
-      const wchar_t *slash = std::wcsrchr(arg, L'\\');
-      state.file_name = narrow(slash != nullptr ? slash + 1 : arg);
+    const wchar_t *slash = std::wcsrchr(arg, L'\\');
+    std::string name = narrow(slash != nullptr ? slash + 1 : arg);
+    if (read_launch_file_base64(arg, launch_json_room(name.size()), state.file_b64)) {
+      state.file_name = std::move(name);
     }
   }
   return state;

@@ -2,8 +2,8 @@
 #ifndef ZORVEL_APP_LAUNCH_FILE_JSON_HH
 #define ZORVEL_APP_LAUNCH_FILE_JSON_HH
 
-#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace zorvel {
 
@@ -16,9 +16,9 @@ inline std::string launch_file_name_json(const std::string &name) {
       out += '\\';
       out += static_cast<char>(c);
     } else if (c < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-      out += escaped;
+      static const char hex[] = "0123456789abcdef";
+      const char escaped[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+      out.append(escaped, 6);
     } else {
       out += static_cast<char>(c);
     }
@@ -26,20 +26,18 @@ inline std::string launch_file_name_json(const std::string &name) {
   return out + "\"";
 }
 
-// "null" when there is nothing (left) to hand over; otherwise the object, after which the
-// base64 text is emptied so that the file is handed over once.
+// "null" when there is nothing (left) to hand over; otherwise the object, built around the base64
+// text where it lies (the text is moved, not copied, and fits without a new allocation when room
+// was kept behind it), so the file is handed over once and its text is gone afterwards.
 inline std::string take_launch_file(const std::string &name, std::string &b64) {
   if (b64.empty()) {
     return "null";
   }
-  std::string result;
-  result.reserve(b64.size() + name.size() + 24);
-  result += "{\"name\":";
-  result += launch_file_name_json(name);
-  result += ",\"b64\":\"";
-  result += b64;
+  const std::string head = "{\"name\":" + launch_file_name_json(name) + ",\"b64\":\"";
+  std::string result = std::move(b64);
+  std::string().swap(b64);
+  result.insert(0, head);
   result += "\"}";
-  std::string().swap(b64); // give the memory back as well
   return result;
 }
 

@@ -8,31 +8,48 @@
 
 namespace zorvel {
 
-// RFC 4648 base64 with padding and no line breaks.
-inline std::string base64_encode(const unsigned char *data, std::size_t n) {
+// Length of the base64 text of `n` bytes: four characters per started group of three.
+constexpr std::size_t base64_size(std::size_t n) noexcept {
+  return 4 * ((n + 2) / 3);
+}
+
+// Writes the RFC 4648 base64 text of `n` bytes (padded, no line breaks) to `out`, which has room
+// for base64_size(n) characters.
+inline void base64_write(const unsigned char *data, std::size_t n, char *out) noexcept {
   static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve(4 * ((n + 2) / 3));
   std::size_t i = 0;
-  for (; i + 3 <= n; i += 3) {
-    const unsigned v = data[i] << 16 | data[i + 1] << 8 | data[i + 2];
-    out += alphabet[v >> 18];
-    out += alphabet[(v >> 12) & 63];
-    out += alphabet[(v >> 6) & 63];
-    out += alphabet[v & 63];
+  for (; i + 3 <= n; i += 3, out += 4) {
+    const unsigned v = static_cast<unsigned>(data[i]) << 16 | data[i + 1] << 8 | data[i + 2];
+    out[0] = alphabet[v >> 18];
+    out[1] = alphabet[(v >> 12) & 63];
+    out[2] = alphabet[(v >> 6) & 63];
+    out[3] = alphabet[v & 63];
   }
   if (n - i == 1) {
-    const unsigned v = data[i] << 16;
-    out += alphabet[v >> 18];
-    out += alphabet[(v >> 12) & 63];
-    out += "==";
+    const unsigned v = static_cast<unsigned>(data[i]) << 16;
+    out[0] = alphabet[v >> 18];
+    out[1] = alphabet[(v >> 12) & 63];
+    out[2] = '=';
+    out[3] = '=';
   } else if (n - i == 2) {
-    const unsigned v = data[i] << 16 | data[i + 1] << 8;
-    out += alphabet[v >> 18];
-    out += alphabet[(v >> 12) & 63];
-    out += alphabet[(v >> 6) & 63];
-    out += '=';
+    const unsigned v = static_cast<unsigned>(data[i]) << 16 | data[i + 1] << 8;
+    out[0] = alphabet[v >> 18];
+    out[1] = alphabet[(v >> 12) & 63];
+    out[2] = alphabet[(v >> 6) & 63];
+    out[3] = '=';
   }
+}
+
+// Appends the base64 text of `n` bytes to `out`.
+inline void base64_append(const unsigned char *data, std::size_t n, std::string &out) {
+  const std::size_t at = out.size();
+  out.resize(at + base64_size(n));
+  base64_write(data, n, &out[at]);
+}
+
+inline std::string base64_encode(const unsigned char *data, std::size_t n) {
+  std::string out;
+  base64_append(data, n, out);
   return out;
 }
 

@@ -10,7 +10,8 @@ if(CLANGXX)
             -I${CMAKE_CURRENT_SOURCE_DIR}/core/include
             ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/json_fuzz.cc -o ${FUZZ_BIN}
     DEPENDS tests/fuzz/json_fuzz.cc core/include/webview/detail/json.hh
-            core/include/webview/detail/utf_portable.hh
+            core/include/webview/detail/utf_portable.hh core/include/webview/detail/ascii_words.hh
+            tests/core/plain_text_json.hh
     COMMENT "Building the JSON fuzzer with clang")
   add_custom_target(json_fuzz ALL DEPENDS ${FUZZ_BIN})
   # Bounded run from the seed corpus; new inputs go to a scratch folder, never the tree.

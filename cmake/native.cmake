@@ -5,6 +5,7 @@ find_package(Threads REQUIRED)
 
 set(CORE_TEST_SOURCES
     tests/core/text_json_test.cc
+    tests/core/fast_paths_test.cc
     tests/core/engine_test.cc
     tests/core/flat_api_test.cc
     tests/core/c_header_test.c

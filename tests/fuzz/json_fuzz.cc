@@ -1,7 +1,10 @@
 // Fuzzes the JSON scanner and the escaper on arbitrary bytes.
 // Properties: no crash or out-of-bounds read; a found value lies inside the input and is
 // reported exactly when its length is non-zero; escaping then reading back gives the bytes again
-// whenever the reader can represent them.
+// whenever the reader can represent them; the word-at-a-time scanner, decoder and escaper give
+// what their byte-at-a-time references give.
+#include "../core/plain_text_json.hh"
+
 #include <webview/detail/json.hh>
 #include <webview/detail/utf_portable.hh>
 
@@ -51,6 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const long long index = size > 0 ? static_cast<signed char>(data[0]) : 0;
   check_found(text.get(), size, find_json_value(text.get(), size, nullptr, index, &value, &length),
               value, length);
+  const char *plain_value = nullptr;
+  std::size_t plain_length = 0;
+  plain::find_json_value(text.get(), size, nullptr, index, &plain_value, &plain_length);
+  check(value == plain_value && length == plain_length);
 
   // Use the first bytes as the key: it may or may not occur in the text.
   const std::size_t key_size = size > 0 ? data[0] % 8 : 0;
@@ -62,14 +69,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                 find_json_value(text.get(), size, key.get(), static_cast<long long>(key_size),
                                 &value, &length),
                 value, length);
+    plain::find_json_value(text.get(), size, key.get(), static_cast<long long>(key_size),
+                           &plain_value, &plain_length);
+    check(value == plain_value && length == plain_length);
   }
 
   const std::string input(reinterpret_cast<const char *>(data), size);
   const std::string parsed = parse_json_value(input, "id", 0);
   check(parsed.size() <= input.size());
-  parse_json_value(input, "", index >= 0 ? static_cast<int>(index) : 0);
+  check(parsed == plain::parse_json_value(input, "id", 0));
+  const int item = index >= 0 ? static_cast<int>(index) : 0;
+  check(parse_json_value(input, "", item) == plain::parse_json_value(input, "", item));
 
   const std::string escaped = escape_json(input);
+  check(escaped == plain::escape_json(input));
   check(escaped.size() >= input.size() + 2 && escaped.front() == '"' && escaped.back() == '"');
   const std::string message = "{\"id\":" + escaped + ",\"params\":[" + escaped + "]}";
   if (representable(input)) {

@@ -105,15 +105,24 @@ inline std::string make_on_unbind_script(const std::string &name) {
   return "if (window.__webview__) {\nwindow.__webview__.onUnbind(" + escape_json(name) + ")\n}";
 }
 
-// Settles the page's promise for call `id`; an empty result reads as undefined in the page.
+// Settles the page's promise for call `id` with the result text, escaped (or undefined when the
+// text is empty). Written once into a text of exactly its size: a result may be tens of
+// megabytes (a launch file).
 inline std::string make_reply_script(const std::string &id, std::int32_t status,
-                                     const std::string &result_part) {
+                                     const std::string &result) {
   const std::string head =
       "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", ";
+  static const char undefined[] = "undefined";
+  const std::size_t result_length =
+      result.empty() ? sizeof undefined - 1 : escaped_length(result.data(), result.size());
   std::string script;
-  script.reserve(head.size() + result_part.size() + 1);
+  script.reserve(head.size() + result_length + 1);
   script += head;
-  script += result_part;
+  if (result.empty()) {
+    script += undefined;
+  } else {
+    append_escaped(script, result.data(), result.size());
+  }
   script += ')';
   return script;
 }

@@ -95,15 +95,12 @@ public:
   // call made by a document that has since been replaced is dropped, so that its result never
   // reaches the next document.
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
-    auto result_part = result.empty() ? std::string("undefined") : escape_json(result);
-    // Large results (a launch file is tens of megabytes) are moved, never copied, and the escaped
-    // text is released as soon as the script holds it.
-    return dispatch([id, status, this, result_part = std::move(result_part)]() mutable {
+    // The reply is written here in one pass over the result; large results (a launch file is
+    // tens of megabytes) are neither escaped into a text of their own nor copied again.
+    return dispatch([this, id, script = make_reply_script(id, status, result)] {
       if (!take_pending_call(id)) {
         return;
       }
-      std::string script = make_reply_script(id, status, result_part);
-      std::string().swap(result_part);
       eval(script);
     });
   }

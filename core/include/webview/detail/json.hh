@@ -2,6 +2,8 @@
 #ifndef WEBVIEW_DETAIL_JSON_HH
 #define WEBVIEW_DETAIL_JSON_HH
 
+#include "ascii_words.hh"
+
 #include <cstddef>
 #include <cstring>
 #include <stdexcept>
@@ -26,67 +28,120 @@ inline std::size_t escaped_size(unsigned char c) noexcept {
   }
 }
 
-// Quoted JSON string literal of a byte string. Bytes from 0x7F up pass through untouched, so
-// UTF-8 stays UTF-8; control bytes get the short escapes or \u00xx. Sized exactly, then written
-// in one pass that copies runs of plain bytes whole.
-inline std::string escape_json(const std::string &s) {
-  static const char hex[] = "0123456789abcdef";
-  std::size_t required_length = 2;
-  for (unsigned char c : s) {
-    required_length += escaped_size(c);
+// Position of the first byte of [p, end) that escape_json must escape (a control byte, a double
+// quote or a backslash), or `end`. Whole words of plain bytes are skipped at once.
+inline const char *next_to_escape(const char *p, const char *end) noexcept {
+  using namespace ascii_words;
+  while (static_cast<std::size_t>(end - p) >= word_size) {
+    const word w = load(p);
+    const word flags = any_below(w, 0x20) | any_equal(w, '"') | any_equal(w, '\\');
+    if (flags != 0) {
+      p += first_flagged(flags);
+      break;
+    }
+    p += word_size;
   }
-  std::string result(required_length, '\0');
-  char *out = &result[0];
-  *out++ = '"';
-  const char *run = s.data();
-  const char *const end = s.data() + s.size();
-  for (const char *p = run; p != end; ++p) {
+  for (; p != end; ++p) {
     const auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c != '"' && c != '\\') {
+    if (c < 0x20 || c == '"' || c == '\\') {
+      break;
+    }
+  }
+  return p;
+}
+
+// Length of the JSON string literal of `n` bytes at `s`, quotes included.
+inline std::size_t escaped_length(const char *s, std::size_t n) noexcept {
+  using namespace ascii_words;
+  std::size_t length = 2 + n;
+  std::size_t i = 0;
+  // Quotes and backslashes are counted a word at a time; a word with a control byte byte by byte.
+  for (; i + word_size <= n; i += word_size) {
+    const word w = load(s + i);
+    if (control_flags(w) == 0) {
+      length += count_flags(equal_flags(w, '"') | equal_flags(w, '\\'));
       continue;
     }
-    std::memcpy(out, run, static_cast<std::size_t>(p - run));
-    out += p - run;
-    run = p + 1;
-    *out++ = '\\';
-    switch (c) {
-    case '"':
-      *out++ = '"';
-      break;
-    case '\\':
-      *out++ = '\\';
-      break;
-    case '\b':
-      *out++ = 'b';
-      break;
-    case '\t':
-      *out++ = 't';
-      break;
-    case '\n':
-      *out++ = 'n';
-      break;
-    case '\f':
-      *out++ = 'f';
-      break;
-    case '\r':
-      *out++ = 'r';
-      break;
-    default:
-      *out++ = 'u';
-      *out++ = '0';
-      *out++ = '0';
-      *out++ = hex[c >> 4];
-      *out++ = hex[c & 0xF];
+    for (std::size_t k = 0; k < word_size; ++k) {
+      length += escaped_size(static_cast<unsigned char>(s[i + k])) - 1;
     }
   }
-  std::memcpy(out, run, static_cast<std::size_t>(end - run));
-  out += end - run;
-  *out++ = '"';
-  if (static_cast<std::size_t>(out - result.data()) != result.size()) {
+  for (; i < n; ++i) {
+    length += escaped_size(static_cast<unsigned char>(s[i])) - 1;
+  }
+  return length;
+}
+
+// Appends the JSON string literal of `n` bytes at `s` to `out`, copying runs of plain bytes
+// whole. Bytes from 0x7F up pass through untouched, so UTF-8 stays UTF-8; control bytes get the
+// short escapes or \u00xx.
+inline void append_escaped(std::string &out, const char *s, std::size_t n) {
+  static const char hex[] = "0123456789abcdef";
+  const char *const end = s + n;
+  out += '"';
+  const char *run = s;
+  for (const char *p = next_to_escape(run, end); p != end; p = next_to_escape(run, end)) {
+    const auto c = static_cast<unsigned char>(*p);
+    out.append(run, static_cast<std::size_t>(p - run));
+    run = p + 1;
+    switch (c) {
+    case '"':
+      out.append("\\\"", 2);
+      break;
+    case '\\':
+      out.append("\\\\", 2);
+      break;
+    case '\b':
+      out.append("\\b", 2);
+      break;
+    case '\t':
+      out.append("\\t", 2);
+      break;
+    case '\n':
+      out.append("\\n", 2);
+      break;
+    case '\f':
+      out.append("\\f", 2);
+      break;
+    case '\r':
+      out.append("\\r", 2);
+      break;
+    default: {
+      const char unicode[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+      out.append(unicode, 6);
+    }
+    }
+  }
+  out.append(run, static_cast<std::size_t>(end - run));
+  out += '"';
+}
+
+// Quoted JSON string literal of a byte string, sized exactly and allocated once.
+inline std::string escape_json(const std::string &s) {
+  const std::size_t required_length = escaped_length(s.data(), s.size());
+  std::string result;
+  result.reserve(required_length);
+  append_escaped(result, s.data(), s.size());
+  if (result.size() != required_length) {
     // Both passes must agree; a mismatch is a bug in this function, never bad input.
     throw std::logic_error("required_length == result.size()");
   }
   return result;
+}
+
+// Index of the first byte at or after `i` that is not known to be an ordinary string character
+// (printable ASCII other than the double quote and the backslash); only whole words are skipped.
+inline std::size_t skip_plain_string(const char *text, std::size_t i, std::size_t length) noexcept {
+  using namespace ascii_words;
+  while (length - i >= word_size) {
+    const word w = load(text + i);
+    if ((any_below(w, 0x20) | any_non_ascii(w) | any_equal(w, 0x7F) | any_equal(w, '"') |
+         any_equal(w, '\\')) != 0) {
+      break;
+    }
+    i += word_size;
+  }
+  return i;
 }
 
 // Finds one value at depth 1 of `text` (the members of the outermost object or the items of the
@@ -115,6 +170,13 @@ inline bool find_json_value(const char *text, std::size_t length, const char *ke
   long long depth = 0;
   const char *key_start = nullptr;
   for (std::size_t i = 0; i < length; ++i) {
+    if (st == state::string) {
+      // Ordinary characters inside a string cause no action: skip them a word at a time.
+      i = skip_plain_string(text, i, length);
+      if (i == length) {
+        break;
+      }
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     action act = action::none;
     switch (st) {
@@ -236,39 +298,44 @@ inline std::string parse_json_value(const std::string &text, const std::string &
   if (value[0] != '"') {
     return std::string(value, length);
   }
-  // A found string spans both quotes; decode what lies between them.
+  // A found string spans both quotes; decode what lies between them. Runs without a backslash
+  // are measured and copied whole.
   const char *begin = value + 1;
   const char *end = value + length - 1;
-  std::size_t decoded_length = 0;
-  for (const char *c = begin; c < end; ++c) {
-    if (*c == '\\') {
-      if (++c == end) {
-        return {};
-      }
-      switch (*c) {
-      case '"':
-      case '\\':
-      case '/':
-      case 'b':
-      case 'f':
-      case 'n':
-      case 'r':
-      case 't':
-        break;
-      default:
-        return {};
-      }
+  std::size_t decoded_length = static_cast<std::size_t>(end - begin);
+  for (const char *c = begin;; c += 2) {
+    c = static_cast<const char *>(std::memchr(c, '\\', static_cast<std::size_t>(end - c)));
+    if (c == nullptr) {
+      break;
     }
-    ++decoded_length;
+    if (c + 1 == end) {
+      return {};
+    }
+    switch (c[1]) {
+    case '"':
+    case '\\':
+    case '/':
+    case 'b':
+    case 'f':
+    case 'n':
+    case 'r':
+    case 't':
+      --decoded_length;
+      break;
+    default:
+      return {};
+    }
   }
   std::string result;
   result.reserve(decoded_length);
-  for (const char *c = begin; c < end; ++c) {
-    if (*c != '\\') {
-      result += *c;
-      continue;
+  for (const char *c = begin;;) {
+    const char *slash =
+        static_cast<const char *>(std::memchr(c, '\\', static_cast<std::size_t>(end - c)));
+    result.append(c, slash == nullptr ? end : slash);
+    if (slash == nullptr) {
+      break;
     }
-    switch (*++c) {
+    switch (slash[1]) {
     case 'b':
       result += '\b';
       break;
@@ -285,8 +352,9 @@ inline std::string parse_json_value(const std::string &text, const std::string &
       result += '\t';
       break;
     default:
-      result += *c;
+      result += slash[1];
     }
+    c = slash + 2;
   }
   return result;
 }

@@ -1,0 +1,157 @@
+// Start-up of the application under Wine with the WebView2 Runtime's test double: the time from
+// starting the process to the first Navigate the double records, beside a bare Win32 window
+// program (bare_window.exe) started the same way in the same run, which notes when its WinMain
+// runs and when its window is shown. The double's log file is
+// polled every millisecond, so each milestone is the moment its line appears:
+//   runtime query   the loader library's version query (engine construction has begun)
+//   environment     the environment's creation is asked for
+//   controller      the controller's creation is asked for
+//   controller done the double hands the controller back
+//   Navigate        the first navigation
+// Run: scripts/wine-run.sh build/windows build/windows/startup_bench.exe [RUNS [PROGRAM]]
+// (PROGRAM: another build of the application to measure, as a Windows path)
+#include "../tests/e2e/e2e_support.hh"
+#include "../tests/e2e/process_driver.hh"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+std::wstring windows_path(const char *built_path) {
+  std::wstring path(built_path, built_path + std::char_traits<char>::length(built_path));
+  if (!path.empty() && path[0] == L'/') {
+    path = L"Z:" + path;
+  }
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::string read_file(const std::wstring &path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return {};
+  }
+  std::string text;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+    text.append(chunk, got);
+  }
+  CloseHandle(file);
+  return text;
+}
+
+bool has_line_starting(const std::string &log, const std::string &start) {
+  return log.compare(0, start.size(), start) == 0 || log.find("\n" + start) != std::string::npos;
+}
+
+// Starts `command` and returns the milliseconds until each of `marks` first appears at the start
+// of a line of `log_path` (-1 for one that never does within ten seconds).
+std::vector<double> time_marks(const std::wstring &command, const std::wstring &folder,
+                               const std::wstring &log_path,
+                               const std::vector<std::string> &marks) {
+  DeleteFileW(log_path.c_str());
+  std::vector<double> at(marks.size(), -1);
+  const auto start = clock_type::now();
+  e2e::running_program program(command, folder);
+  std::size_t seen = 0;
+  while (seen < marks.size() && clock_type::now() - start < std::chrono::seconds(10)) {
+    const std::string log = read_file(log_path);
+    const double ms = std::chrono::duration<double, std::milli>(clock_type::now() - start).count();
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      if (at[i] < 0 && has_line_starting(log, marks[i])) {
+        at[i] = ms;
+        ++seen;
+      }
+    }
+    Sleep(1);
+  }
+  program.wait(10000);
+  return at;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? -1 : v[v.size() / 2];
+}
+
+bool write_text(const std::wstring &path, const std::string &text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  DWORD written = 0;
+  const bool ok =
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size();
+  CloseHandle(file);
+  return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  const std::wstring folder = e2e::own_directory() + L"\\startup_bench";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring app = folder + L"\\ZorvelOffice.exe";
+  const std::wstring bare = windows_path(BARE_WINDOW_EXE);
+  const std::wstring source = argc > 2 ? std::wstring(argv[2], argv[2] + std::strlen(argv[2]))
+                                       : windows_path(ZORVEL_APP_EXE);
+  if (!CopyFileW(source.c_str(), app.c_str(), FALSE) ||
+      !CopyFileW(windows_path(WV2D_LOADER_DLL).c_str(), (folder + L"\\WebView2Loader.dll").c_str(),
+                 FALSE)) {
+    std::fprintf(stderr, "cannot copy the application or the double\n");
+    return 1;
+  }
+  // The runtime counts as installed, and the window closes itself right after the navigation.
+  e2e::clear_runtime_registration();
+  e2e::set_string(HKEY_CURRENT_USER, e2e::clients_key, L"pv", L"120.0.2210.91");
+  const std::wstring config = folder + L"\\double.txt", log = folder + L"\\double.log";
+  const std::wstring ready = folder + L"\\bare.log";
+  write_text(config, "on=Navigate#1 +50 close\n");
+  SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", config.c_str());
+  SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", log.c_str());
+
+  const std::vector<std::string> marks = {
+      "GetAvailableCoreWebView2BrowserVersionString", "CreateCoreWebView2EnvironmentWithOptions",
+      "CreateCoreWebView2Controller", "-> ControllerCompleted", "Navigate "};
+  const char *const names[] = {"runtime query", "environment", "controller", "controller done",
+                               "Navigate"};
+  std::vector<std::vector<double>> app_marks(marks.size());
+  std::vector<double> bare_started, bare_ready;
+  for (int run = 0; run < runs; ++run) {
+    const auto a = time_marks(e2e::quoted(app), folder, log, marks);
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      app_marks[i].push_back(a[i]);
+    }
+    const auto b = time_marks(e2e::quoted(bare) + L" " + e2e::quoted(ready), folder, ready,
+                              {"started", "ready"});
+    bare_started.push_back(b[0]);
+    bare_ready.push_back(b[1]);
+  }
+  e2e::clear_runtime_registration();
+
+  std::printf("start-up under Wine, median of %d runs (ms from starting the process)\n", runs);
+  std::printf("  bare Win32 program: running    %7.1f\n", median(bare_started));
+  std::printf("  bare Win32 program: window shown %5.1f\n", median(bare_ready));
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    std::printf("  application: %-16s  %7.1f\n", names[i], median(app_marks[i]));
+  }
+  const double navigate = median(app_marks.back());
+  std::printf("application's first Navigate less the bare window: %.1f ms (goal <= 20 ms)\n",
+              navigate - median(bare_ready));
+  return navigate > 0 ? 0 : 1;
+}
