@@ -136,10 +136,12 @@ void PageWindow::mouse(const char *type, LPARAM lparam, const char *button, int 
 
 void PageWindow::key(const char *type, WPARAM vk, LPARAM lparam) {
   const std::string name = key_name(static_cast<unsigned>(vk));
+  // Bit 29 of a system key's lParam: Alt is down (also for keys posted by another program).
+  const int modifiers = current_modifiers() | ((lparam >> 29) & 1);
   std::string params = std::string("{\"type\":\"") + type +
                        "\",\"windowsVirtualKeyCode\":" + std::to_string(vk) +
                        ",\"nativeVirtualKeyCode\":" + std::to_string(vk) +
-                       ",\"modifiers\":" + std::to_string(current_modifiers());
+                       ",\"modifiers\":" + std::to_string(modifiers);
   if (!name.empty()) {
     params += ",\"key\":" + quote(name) + ",\"code\":" + quote(name);
   } else if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
@@ -147,7 +149,6 @@ void PageWindow::key(const char *type, WPARAM vk, LPARAM lparam) {
     params += ",\"key\":" + quote(std::string(1, c >= 'A' ? static_cast<char>(c - 'A' + 'a') : c)) +
               ",\"code\":" + quote(std::string(c >= 'A' ? "Key" : "Digit") + c);
   }
-  (void)lparam;
   input_("Input.dispatchKeyEvent", params + "}");
 }
 
