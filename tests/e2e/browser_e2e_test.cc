@@ -27,7 +27,8 @@
 #error "ZORVEL_APP_EXE (path of the built application) must be defined"
 #endif
 #ifndef BROWSER_RUNTIME_DLL_FOLDER
-#error "BROWSER_RUNTIME_DLL_FOLDER (the folder of the browser-backed runtime's library) must be defined"
+#error                                                                                             \
+    "BROWSER_RUNTIME_DLL_FOLDER (the folder of the browser-backed runtime's library) must be defined"
 #endif
 
 namespace {
@@ -193,9 +194,8 @@ public:
     if (port == 0 || !devtools_.connect(port, path)) {
       return false;
     }
-    const auto attached = devtools_.call("Target.attachToTarget",
-                                         "{\"targetId\":" + zbr::quote(target) +
-                                             ",\"flatten\":true}");
+    const auto attached = devtools_.call(
+        "Target.attachToTarget", "{\"targetId\":" + zbr::quote(target) + ",\"flatten\":true}");
     if (!attached) {
       return false;
     }
@@ -207,11 +207,11 @@ public:
   // The value of a script expression in the page (promises awaited), as JSON text of
   // JSON.stringify; "" when it cannot be evaluated.
   std::string value(const std::string &expression) {
-    const auto reply = devtools_.call(
-        "Runtime.evaluate",
-        "{\"expression\":" + zbr::quote("JSON.stringify(" + expression + ")") +
-            ",\"returnByValue\":true,\"awaitPromise\":true}",
-        session_, 15000);
+    const auto reply =
+        devtools_.call("Runtime.evaluate",
+                       "{\"expression\":" + zbr::quote("JSON.stringify(" + expression + ")") +
+                           ",\"returnByValue\":true,\"awaitPromise\":true}",
+                       session_, 15000);
     return reply ? (*reply)["result"]["value"].str() : "";
   }
   bool value_becomes(const std::string &expression, const std::string &expected,
@@ -238,11 +238,11 @@ public:
   }
   // A left click in the middle of the element `selector`, through the page window.
   bool click(const std::string &selector) {
-    const std::string where = value("(function(){var e=document.querySelector(" +
-                                    zbr::quote(selector) +
-                                    ");if(!e)return null;e.scrollIntoView({block:'center'});"
-                                    "var r=e.getBoundingClientRect();"
-                                    "return [Math.round(r.x+r.width/2),Math.round(r.y+r.height/2)]})()");
+    const std::string where =
+        value("(function(){var e=document.querySelector(" + zbr::quote(selector) +
+              ");if(!e)return null;e.scrollIntoView({block:'center'});"
+              "var r=e.getBoundingClientRect();"
+              "return [Math.round(r.x+r.width/2),Math.round(r.y+r.height/2)]})()");
     const auto point = Json::parse(where);
     if (!point || point->size() != 2) {
       return false;
@@ -327,8 +327,8 @@ TEST_F(BrowserScenarios, WindowTitleFollowsThePage) {
   ASSERT_TRUE(run_->value_becomes("document.activeElement.id", "\"title-text\""));
   run_->value("void document.getElementById('title-text').select()");
   run_->type(L"Typed title ✓");
-  EXPECT_TRUE(run_->value_becomes("document.getElementById('title-text').value",
-                                  "\"Typed title ✓\""));
+  EXPECT_TRUE(
+      run_->value_becomes("document.getElementById('title-text').value", "\"Typed title ✓\""));
   ASSERT_TRUE(run_->click("#set-title"));
   EXPECT_TRUE(run_->title_becomes(L"Typed title ✓")) << to_utf8(run_->title());
   run_->value("void (document.title = '')");
@@ -343,15 +343,16 @@ TEST_F(BrowserScenarios, LaunchFileDroppedOnceAndUpdateLinkOpensInTheBrowser) {
   ASSERT_TRUE(run_->click("#to-editor"));
   const std::wstring dropped = L"Dropped " + launch_name + L" (10 bytes)";
   ASSERT_TRUE(run_->title_becomes(dropped)) << to_utf8(run_->title());
-  EXPECT_TRUE(run_->value_becomes(
-      "window.__standinDrops",
-      "[{\"name\":" + zbr::quote(to_utf8(launch_name)) + ",\"size\":10,\"sha256\":\"" +
-          launch_sha256 + "\",\"drops\":1}]"));
+  EXPECT_TRUE(run_->value_becomes("window.__standinDrops",
+                                  "[{\"name\":" + zbr::quote(to_utf8(launch_name)) +
+                                      ",\"size\":10,\"sha256\":\"" + launch_sha256 +
+                                      "\",\"drops\":1}]"));
 
   ASSERT_TRUE(run_->value_becomes("!!document.querySelector('[role=status] a')", "true"));
   EXPECT_EQ(run_->value("document.querySelector('[role=status] a').textContent"), "\"Update\"");
   ASSERT_TRUE(run_->click("[role=status] a"));
-  EXPECT_EQ(opened_addresses(1), (std::vector<std::string>{"https://zo-office.zorvel.net/download/"}));
+  EXPECT_EQ(opened_addresses(1),
+            (std::vector<std::string>{"https://zo-office.zorvel.net/download/"}));
   EXPECT_EQ(run_->value("location.href"), zbr::quote(editor_url)); // the page stays
 
   // Typing into a field of the page.
@@ -415,6 +416,7 @@ TEST_F(BrowserScenarios, LargestLaunchFileReachesTheEditorPage) {
   const std::wstring path = work_folder() + L"\\large.bin";
   ASSERT_TRUE(write_file(path, bytes));
   bytes = std::string();
+  write_file(work_folder() + L"\\up", ""); // the suite is up (already, after the first case)
   ProgramRun run(L"large", path);
   ASSERT_TRUE(run.title_becomes(start_title, 30000)) << to_utf8(run.title());
   ASSERT_TRUE(run.watch());

@@ -139,14 +139,14 @@ bool BrowserProcess::start() {
     return false;
   }
   wv2d::log_note("browser: DevTools on 127.0.0.1:" + std::to_string(port));
-  connection_.on_event([this](const std::string &session, const std::string &method,
-                              const Json &params) {
-    const auto found = sessions_.find(session);
-    if (found != sessions_.end()) {
-      const SessionHandler handler = found->second; // may remove itself
-      handler(method, params);
-    }
-  });
+  connection_.on_event(
+      [this](const std::string &session, const std::string &method, const Json &params) {
+        const auto found = sessions_.find(session);
+        if (found != sessions_.end()) {
+          const SessionHandler handler = found->second; // may remove itself
+          handler(method, params);
+        }
+      });
   connection_.on_lost([this] {
     closed_ = true;
     wv2d::log_note("browser: connection lost");
@@ -187,7 +187,8 @@ void BrowserProcess::close_at_exit() {
   if (instance && !instance->closed_) {
     // Other threads are gone and no messages run: send the command and go.
     instance->closed_ = true;
-    instance->connection().send_raw("{\"id\":999999999,\"method\":\"Browser.close\",\"params\":{}}");
+    instance->connection().send_raw(
+        "{\"id\":999999999,\"method\":\"Browser.close\",\"params\":{}}");
   }
 }
 
