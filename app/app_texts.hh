@@ -20,6 +20,11 @@ constexpr const wchar_t *fallback_prompt =
     L"Zorvel Office could not open its window on this PC (WebView2 is not available).\n"
     L"Yes: open Zorvel Office in your browser now.  No: install WebView2.";
 
+// Asked when the window of a page with unsaved work is closed: Yes leaves, No stays.
+constexpr const wchar_t *leave_prompt =
+    L"قد لا تُحفَظ التغييرات التي أجريتها. هل تريد إغلاق زورفل أوفيس؟\n\n"
+    L"Changes you made may not be saved. Close Zorvel Office anyway?";
+
 } // namespace zorvel
 
 #endif

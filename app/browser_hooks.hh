@@ -39,7 +39,14 @@ public:
     }
     return remaining;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(S sender, A args) override { return fn_(sender, args); }
+  // An exception would unwind into the browser and end the process: the event is dropped.
+  HRESULT STDMETHODCALLTYPE Invoke(S sender, A args) override {
+    try {
+      return fn_(sender, args);
+    } catch (...) {
+      return S_OK;
+    }
+  }
 
 private:
   virtual ~Ev() = default;

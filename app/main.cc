@@ -8,7 +8,9 @@
 #include "native_bindings.hh"
 #include "runtime_check.hh"
 #include "shell_text.hh"
+#include "suite_origin.hh"
 #include "text_encoding.hh"
+#include "tray_icon_events.hh"
 #include "tray_notify.hh"
 
 #include <webview/detail/backends/win32_edge_engine.hh>
@@ -84,6 +86,11 @@ std::string init_script() {
   return script;
 }
 
+suite_sites configured_suite_sites() {
+  return {config::suite_app_host, config::suite_main_host, config::suite_site_prefix,
+          config::suite_domain};
+}
+
 std::string first_address(const launch_state &launch) {
   std::string url = config::start_url;
   if (!launch.link.empty()) {
@@ -101,24 +108,37 @@ int run_message_loop() {
   return 0;
 }
 
-// Sets up the window and the page, then runs until the window is closed.
-void run_application(launch_state &launch) {
+// Sets up the window and the page, then runs until the window is closed. False when the browser
+// failed beyond recovery (the engine then closed the window).
+bool run_application(launch_state &launch) {
   auto engine = std::make_unique<win32_edge_engine>(false, nullptr);
   engine->set_title(app_title_utf8);
   engine->set_size(1280, 840, webview::hint_none);
   const HWND window = static_cast<HWND>(engine->get_window().value());
   set_window_icons(window);
   place_window(window);
-  bind_native_services(*engine, window, launch);
+  engine->set_main_window_hook([window](UINT msg, WPARAM, LPARAM lp, LRESULT *result) {
+    *result = 0;
+    return on_tray_window_message(window, msg, lp);
+  });
+  engine->set_leave_prompt(leave_prompt);
+  const suite_sites sites = configured_suite_sites();
+  engine->set_clipboard_read_filter(
+      [sites](const std::string &uri) { return is_suite_document(uri, sites); });
+  bind_native_services(*engine, window, launch, sites);
   {
     const std::string script = init_script();
     engine->init(script);
   }
-  attach_browser_hooks(
-      static_cast<ICoreWebView2Controller *>(engine->get_browser_controller().value()), window,
-      config::start_url);
+  // Also after the engine replaced a failed browser: the new one gets the same settings and hooks.
+  engine->on_browser_created([&engine, window] {
+    attach_browser_hooks(
+        static_cast<ICoreWebView2Controller *>(engine->get_browser_controller().value()), window,
+        config::start_url);
+  });
   engine->navigate(first_address(launch));
   run_message_loop();
+  return !engine->browser_lost();
 }
 
 int offer_browser_instead() {
@@ -140,7 +160,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
   }
   try {
-    run_application(launch);
+    if (!run_application(launch)) {
+      return offer_browser_instead();
+    }
   } catch (const std::exception &) {
     return offer_browser_instead();
   }

@@ -2,11 +2,14 @@
 #ifndef ZORVEL_APP_NATIVE_BINDINGS_HH
 #define ZORVEL_APP_NATIVE_BINDINGS_HH
 
+#include "burst_limit.hh"
+#include "external_address.hh"
 #include "launch_args.hh"
 #include "launch_file_json.hh"
 #include "page_rules.hh"
 #include "shell_text.hh"
 #include "string_arg.hh"
+#include "suite_origin.hh"
 #include "tray_notify.hh"
 
 #include <webview/detail/engine_base.hh>
@@ -15,7 +18,10 @@
 
 #include <shellapi.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace zorvel {
 
@@ -35,21 +41,60 @@ inline std::string launch_file_handler(launch_state &launch) {
   return take_launch_file(launch.file_name, launch.file_b64);
 }
 
-// "__zoExternal"(url): opens https addresses only; always "true".
-inline std::string external_handler(const std::string &request) {
-  const std::string url = string_arg(request, 0);
-  if (is_https_address(url)) {
-    open_in_browser(widen(url));
-  }
-  return "true";
+// How many addresses, and how many balloons, pages may have opened or shown within the window.
+constexpr std::size_t external_burst = 3;
+constexpr std::size_t notify_burst = 5;
+constexpr std::uint64_t burst_window_ms = 10000;
+
+// The answer to a service call from a document outside the suite: the page's promise is rejected.
+inline webview::detail::binding_answer not_allowed() {
+  return {1, "\"not allowed for this page\""};
 }
 
-// Registered in this order; a name that is already bound is left as it is.
+// The state the services share: which documents they answer and their burst limits.
+struct service_policy {
+  explicit service_policy(suite_sites sites) : sites(std::move(sites)) {}
+  suite_sites sites;
+  burst_limit external{external_burst, burst_window_ms};
+  burst_limit notify{notify_burst, burst_window_ms};
+};
+
+// Registered in this order; a name that is already bound is left as it is. Notifications and
+// addresses are served to suite documents only; the launch file only to the suite's editor
+// pages (any other document gets null and the file stays for the editor). A refused address or
+// a call past a burst limit still answers true, as a failed shell call does.
 inline void bind_native_services(webview::detail::engine_base &engine, HWND window,
-                                 launch_state &launch) {
-  engine.bind("__zoNotify", [window](std::string req) { return notify_handler(window, req); });
-  engine.bind("__zoArgFile", [&launch](std::string) { return launch_file_handler(launch); });
-  engine.bind("__zoExternal", [](std::string req) { return external_handler(req); });
+                                 launch_state &launch, const suite_sites &sites) {
+  using webview::detail::binding_answer;
+  auto policy = std::make_shared<service_policy>(sites);
+  engine.bind_with_source("__zoNotify",
+                          [window, policy](const std::string &req, const std::string &source) {
+                            if (!is_suite_document(source, policy->sites)) {
+                              return not_allowed();
+                            }
+                            if (policy->notify.allow(GetTickCount64())) {
+                              notify_handler(window, req);
+                            }
+                            return binding_answer{0, "true"};
+                          });
+  engine.bind_with_source("__zoArgFile",
+                          [&launch, policy](const std::string &, const std::string &source) {
+                            if (!is_suite_editor_document(source, policy->sites)) {
+                              return binding_answer{0, "null"};
+                            }
+                            return binding_answer{0, launch_file_handler(launch)};
+                          });
+  engine.bind_with_source("__zoExternal",
+                          [policy](const std::string &req, const std::string &source) {
+                            if (!is_suite_document(source, policy->sites)) {
+                              return not_allowed();
+                            }
+                            const std::string address = external_address(string_arg(req, 0));
+                            if (!address.empty() && policy->external.allow(GetTickCount64())) {
+                              open_in_browser(widen(address));
+                            }
+                            return binding_answer{0, "true"};
+                          });
 }
 
 } // namespace zorvel

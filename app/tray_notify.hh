@@ -19,6 +19,17 @@ namespace zorvel {
 inline NOTIFYICONDATAW tray_icon{};
 inline bool tray_icon_added = false;
 
+// What the shell sends to the window when the icon or its balloon is clicked.
+constexpr UINT tray_callback_message = WM_APP + 1;
+
+// Adds the icon as the shell's notification area first saw it (again after a restart of it).
+inline void add_tray_icon() {
+  const UINT balloon_flags = tray_icon.uFlags;
+  tray_icon.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
+  Shell_NotifyIconW(NIM_ADD, &tray_icon);
+  tray_icon.uFlags = balloon_flags;
+}
+
 // Copies at most `max_units` units of `text` into `field` and zero-fills the rest.
 template <std::size_t N>
 void fill_balloon_field(wchar_t (&field)[N], const std::wstring &text, std::size_t max_units) {
@@ -40,12 +51,12 @@ inline void show_balloon(HWND window, const std::string &title, const std::strin
     tray_icon.cbSize = sizeof(NOTIFYICONDATAW);
     tray_icon.hWnd = window;
     tray_icon.uID = 1;
-    tray_icon.uFlags = NIF_ICON | NIF_TIP;
+    tray_icon.uCallbackMessage = tray_callback_message;
     tray_icon.hIcon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     fill_balloon_field(tray_icon.szTip, app_short_title, 127);
-    Shell_NotifyIconW(NIM_ADD, &tray_icon);
+    add_tray_icon();
     tray_icon_added = true;
   }
   tray_icon.uFlags = NIF_INFO;

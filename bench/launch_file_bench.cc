@@ -35,6 +35,11 @@ void *operator new(std::size_t size) {
   return reinterpret_cast<char *>(block) + 16;
 }
 
+// GCC, inlining this into code that calls the counting operator new, takes the free of the
+// malloc'd block for a mismatched pair.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void operator delete(void *p) noexcept {
   if (p != nullptr) {
     auto *block = reinterpret_cast<std::size_t *>(static_cast<char *>(p) - 16);

@@ -72,6 +72,28 @@ endforeach()
 set(conf_START_URL "https://${conf_SUITE_APP_HOST}/app/?platform=desktop")
 list(APPEND keys START_URL)
 
+# The program matches hosts against the site pattern without a regular-expression engine, so the
+# pattern must read ^PREFIX[a-z]+\.DOMAIN$ (DOMAIN = SUITE_DOMAIN with its dots escaped); the
+# program gets PREFIX as SUITE_SITE_PREFIX.
+set(pattern "${conf_SUITE_SITE_PATTERN}")
+string(FIND "${pattern}" "[a-z]+" letters)
+string(REPLACE "." "\\." escaped_domain "${conf_SUITE_DOMAIN}")
+set(site_prefix "")
+set(site_tail "")
+if(letters GREATER 1)
+  math(EXPR prefix_length "${letters} - 1")
+  string(SUBSTRING "${pattern}" 1 ${prefix_length} site_prefix)
+  math(EXPR tail_start "${letters} + 6")
+  string(SUBSTRING "${pattern}" ${tail_start} -1 site_tail)
+endif()
+if(NOT pattern MATCHES "^\\^" OR NOT site_prefix MATCHES "^[a-z0-9-]*-$"
+   OR NOT site_tail STREQUAL "\\.${escaped_domain}$")
+  message(FATAL_ERROR "embed_assets: SUITE_SITE_PATTERN must read ^PREFIX[a-z]+\\.DOMAIN$ "
+                      "with PREFIX ending in a hyphen and DOMAIN = SUITE_DOMAIN, dots escaped")
+endif()
+set(conf_SUITE_SITE_PREFIX "${site_prefix}")
+list(APPEND keys SUITE_SITE_PREFIX)
+
 # value -> contents of a double-quoted script string
 function(script_string_escape value out)
   string(REPLACE "\\" "\\\\" value "${value}")

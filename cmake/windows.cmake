@@ -107,6 +107,9 @@ target_include_directories(ZorvelOffice PRIVATE ${GENERATED_DIR})
 target_link_libraries(ZorvelOffice PRIVATE webview_win32)
 set_target_properties(ZorvelOffice PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/app)
 
+# Its per-user setup program and machine-wide package.
+add_subdirectory(installer)
+
 
 # Benchmark (not a test): the hand-over of the largest launch file.
 add_executable(launch_file_bench bench/launch_file_bench.cc)
@@ -119,6 +122,8 @@ add_wine_test(resources_test)
 
 # End-to-end tests of the application, driven from outside the process.
 add_subdirectory(tests/e2e)
+# The installers, installed, used and removed in a Wine prefix of their own.
+add_subdirectory(tests/installer)
 
 # The engine with the runtime double: once through the loader library beside the executable,
 # once through the runtime's registration (each in a folder of its own, since a loaded loader

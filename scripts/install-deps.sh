@@ -4,6 +4,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 mingw-w64-tools wine64 xvfb chromium fonts-noto-core openssl x11-utils)
 missing=()
+# The installers: NSIS for the per-user setup program, wixl for the MSI.
+packages+=(nsis wixl)
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done

@@ -8,7 +8,7 @@
 
     var N = window.__ZO_NATIVE || {};
     var loc = window.location;
-    var H = (loc && loc.hostname) || "";
+    var H = (loc && loc.host) || "";
     var SITE = new RegExp("^(?:" + "@SUITE_SITE_PATTERN@" + ")$");
     var MAIN = "@SUITE_MAIN_HOST@";
     if (!SITE.test(H)) return;

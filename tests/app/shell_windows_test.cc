@@ -2,6 +2,7 @@
 // runtime registration check against the registry, and the balloon fields.
 #include "../../app/launch_args.hh"
 #include "../../app/runtime_check.hh"
+#include "../../app/tray_icon_events.hh"
 #include "../../app/tray_notify.hh"
 
 #include <gtest/gtest.h>
@@ -153,13 +154,23 @@ TEST(BalloonFields, CutByBytesThenUnits) {
   set_balloon_text(body, std::string(300, 'b'), 600, 255);
   EXPECT_EQ(std::wstring(body), std::wstring(255, L'b'));
 
-  // 91 two-byte characters are 182 bytes: the 91st is cut in two by the 180-byte limit.
-  std::string arabic;
-  for (int i = 0; i < 91; ++i) {
-    arabic += "\xD8\xB2";
-  }
-  set_balloon_text(title, arabic, 180, 63);
-  EXPECT_EQ(std::wstring(title), std::wstring(63, L'\u0632'));
+  // Three-byte characters are one unit each, so the byte limits cut before the unit limits:
+  // 61 euro signs are 183 bytes, of which the title keeps 60; 201 are 603 bytes, of which the
+  // body keeps 200.
+  auto euros = [](int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+      text += "\xE2\x82\xAC";
+    }
+    return text;
+  };
+  set_balloon_text(title, euros(61), 180, 63);
+  EXPECT_EQ(std::wstring(title), std::wstring(60, L'\u20AC'));
+  set_balloon_text(body, euros(201), 600, 255);
+  EXPECT_EQ(std::wstring(body), std::wstring(200, L'\u20AC'));
+  // A character cut in two by the byte limit reads as U+FFFD.
+  set_balloon_text(title, "a" + euros(60), 180, 63);
+  EXPECT_EQ(std::wstring(title), L"a" + std::wstring(59, L'\u20AC') + L"\uFFFD");
   std::string cut = std::string(59, 'a') + "\xD8\xB2";
   wchar_t small[64];
   set_balloon_text(small, cut, 60, 63);
@@ -186,10 +197,47 @@ TEST(TrayIcon, AddedOnceThenModified) {
   EXPECT_STREQ(tray_icon.szTip, L"\u0632\u0648\u0631\u0641\u0644 \u0623\u0648\u0641\u064A\u0633");
   EXPECT_EQ(tray_icon.uFlags, static_cast<UINT>(NIF_INFO));
   EXPECT_EQ(tray_icon.dwInfoFlags, static_cast<DWORD>(NIIF_USER | NIIF_LARGE_ICON));
-  EXPECT_EQ(tray_icon.uCallbackMessage, 0u);
+  EXPECT_EQ(tray_icon.uCallbackMessage, 0x8001u) << "clicks come back as WM_APP + 1";
+  // With the icon removed behind its back, the next notification only modifies it and so
+  // leaves it missing; an add would bring it back.
+  NOTIFYICONDATAW probe = tray_icon;
+  probe.uFlags = NIF_TIP;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the first notification added the icon";
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  ASSERT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "a missing icon cannot be modified";
   show_balloon(window, "t2", "");
   EXPECT_STREQ(tray_icon.szInfoTitle, L"t2");
   EXPECT_STREQ(tray_icon.szInfo, L"");
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon was added a second time";
+  remove_tray_icon();
+  DestroyWindow(window);
+}
+
+TEST(TrayIcon, ComesBackWithTheTaskbarAndAClickBringsTheWindowToTheFront) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200,
+                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  tray_icon_added = false; // as in a new process: the first notification adds the icon
+  show_balloon(window, "t", "b");
+  NOTIFYICONDATAW probe = tray_icon;
+  probe.uFlags = NIF_TIP;
+  // The taskbar restarts: its icons are gone, and it says so to every top-level window.
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &probe));
+  const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  EXPECT_TRUE(on_tray_window_message(window, taskbar_created, 0));
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "the icon is there again";
+
+  // A click on the balloon restores the minimised window; so does a click on the icon.
+  for (LPARAM click : {LPARAM{NIN_BALLOONUSERCLICK}, LPARAM{WM_LBUTTONUP}}) {
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(window));
+    EXPECT_TRUE(on_tray_window_message(window, 0x8001, click));
+    EXPECT_FALSE(IsIconic(window)) << click;
+  }
+  ShowWindow(window, SW_MINIMIZE);
+  on_tray_window_message(window, 0x8001, WM_MOUSEMOVE);
+  EXPECT_TRUE(IsIconic(window)) << "merely passing over the icon changes nothing";
+  EXPECT_FALSE(on_tray_window_message(window, WM_SIZE, 0)) << "other messages are the engine's";
   remove_tray_icon();
   DestroyWindow(window);
 }

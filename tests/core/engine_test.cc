@@ -294,6 +294,55 @@ TEST(Calls, ThrowingHandlerLeavesCallUnansweredAndLoopRunning) {
   EXPECT_TRUE(engine.evaluated.empty());
 }
 
+TEST(Calls, SourcedBindingLearnsTheSenderAndChoosesTheStatus) {
+  test_engine engine;
+  engine.pump();
+  std::vector<std::string> seen;
+  engine.bind_with_source("who", [&](const std::string &req, const std::string &source) {
+    seen.push_back(source + " " + req);
+    return binding_answer{source.empty() ? 1 : 0, "\"ok\""};
+  });
+  engine.evaluated.clear();
+  engine.receive_from("https://a.test/p?q", R"({"id":"1","method":"who","params":[7]})");
+  engine.receive(R"({"id":"2","method":"who","params":[]})");
+  engine.pump();
+  EXPECT_EQ(seen, (std::vector<std::string>{"https://a.test/p?q [7]", " []"}))
+      << "a message delivered without a sender reaches the binding with an empty source";
+  EXPECT_EQ(engine.evaluated,
+            (std::vector<std::string>{"window.__webview__.onReply(\"1\", 0, \"\\\"ok\\\"\")",
+                                      "window.__webview__.onReply(\"2\", 1, \"\\\"ok\\\"\")"}));
+}
+
+TEST(Calls, ReplyForAReplacedDocumentIsDropped) {
+  test_engine engine;
+  engine.pump();
+  std::vector<std::string> answers; // ids that the flat-style binding is asked to answer
+  engine.bind(
+      "slow", [&](std::string id, std::string, void *) { answers.push_back(id); }, nullptr);
+  engine.bind("now", [](std::string) { return std::string("1"); });
+  engine.evaluated.clear();
+  engine.receive_from("https://a.test/", R"({"id":"old","method":"slow","params":[]})");
+  engine.receive_from("https://a.test/", R"({"id":"same","method":"now","params":[]})");
+  engine.pump();
+  ASSERT_EQ(answers, std::vector<std::string>{"old"});
+  engine.new_document();
+  engine.receive_from("https://b.test/", R"({"id":"new","method":"slow","params":[]})");
+  engine.pump();
+  // Both answers come after the navigation: only the new document's is evaluated.
+  engine.resolve("old", 0, "\"secret\"");
+  engine.resolve("new", 0, "2");
+  engine.pump();
+  EXPECT_EQ(engine.evaluated,
+            (std::vector<std::string>{"window.__webview__.onReply(\"same\", 0, \"1\")",
+                                      "window.__webview__.onReply(\"new\", 0, \"2\")"}));
+  // A reply raced by a navigation: received in the old document, answered in the new one.
+  engine.evaluated.clear();
+  engine.receive_from("https://b.test/", R"({"id":"raced","method":"now","params":[]})");
+  engine.new_document();
+  engine.pump();
+  EXPECT_TRUE(engine.evaluated.empty()) << engine.evaluated.front();
+}
+
 TEST(Resolve, ReplyTexts) {
   test_engine engine;
   engine.pump();

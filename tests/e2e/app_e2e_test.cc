@@ -9,17 +9,19 @@
 #include "e2e_support.hh"
 #include "process_driver.hh"
 
-#include "../../app/app_texts.hh"
 #include "app_assets.hh"
+#include "expected_texts.hh"
 
 #include <windows.h>
 
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -39,7 +41,7 @@ namespace {
 
 using namespace e2e;
 
-const std::string start_url = zorvel::config::start_url;
+const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
 const std::string post_function =
     "function(message) {\n  return window.chrome.webview.postMessage(message);\n}";
 const std::string bind_script =
@@ -274,8 +276,9 @@ std::map<std::string, std::vector<std::string>> replies(const std::vector<log_li
   return out;
 }
 
-std::string reply(const std::string &id, const std::string &escaped_result) {
-  return "window.__webview__.onReply(\"" + id + "\", 0, " + escaped_result + ")";
+std::string reply(const std::string &id, const std::string &escaped_result, int status = 0) {
+  return "window.__webview__.onReply(\"" + id + "\", " + std::to_string(status) + ", " +
+         escaped_result + ")";
 }
 
 // Where two long texts first differ, for failure messages.
@@ -306,6 +309,15 @@ std::string call_rule(int delay_ms, const std::string &id, const std::string &me
   return "on=Navigate#1 +" + std::to_string(delay_ms) + " web_message {\"id\":\"" + id +
          "\",\"method\":\"" + method + "\",\"params\":" + params + "}\n";
 }
+
+// The same call posted by the document at `source` (an address without spaces).
+std::string call_rule_from(int delay_ms, const std::string &source, const std::string &id,
+                           const std::string &method, const std::string &params) {
+  return "on=Navigate#1 +" + std::to_string(delay_ms) + " web_message_from " + source +
+         " {\"id\":\"" + id + "\",\"method\":\"" + method + "\",\"params\":" + params + "}\n";
+}
+
+const std::string editor_page = "https://zo-office.zorvel.net/en/suite/doc?id=7";
 
 // ---------------------------------------------------------------------------------------------
 // The fixture: one folder per test holding the application, the double and their files.
@@ -416,7 +428,7 @@ private:
 // bindings answering web messages, failed loads and the title hook.
 
 TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
-  const std::wstring short_title = zorvel::app_short_title;
+  const std::wstring short_title = expected::short_title;
   const std::wstring page_title = L"صفحة التقرير — Q1";
   std::string config =
       // The first source read by the navigation hook comes back null.
@@ -456,10 +468,10 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   auto app = start(config);
   HWND window = app->find_window(L"webview", 20000);
   ASSERT_NE(window, nullptr) << "no window of class \"webview\"";
-  EXPECT_EQ(window_text(window), zorvel::app_title) << "title before any page title";
+  EXPECT_EQ(window_text(window), expected::app_title) << "title before any page title";
 
   // Every distinct title the window shows, in order, until the last expected one.
-  const std::vector<std::wstring> expected_titles = {zorvel::app_title, page_title, short_title,
+  const std::vector<std::wstring> expected_titles = {expected::app_title, page_title, short_title,
                                                      L"About: us", short_title};
   std::vector<std::wstring> titles = {window_text(window)};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
@@ -495,8 +507,8 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   EXPECT_EQ(close(*app, window), 0) << "exit code after WM_CLOSE";
   lines = log();
 
-  // The first address.
-  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url}));
+  // The first address, then the one that asks the page whether it may be left when closing.
+  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
 
   // The user data folder: the roaming application data folder joined with the program's name.
   wchar_t app_data[MAX_PATH] = {};
@@ -520,7 +532,8 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   EXPECT_TRUE(scripts[2] == shell_script) << "the shell's script differs from the embedded assets: "
                                           << first_difference(scripts[2], shell_script);
 
-  // Settings: the engine's two, then the shell's three.
+  // Settings: the engine's two, then the shell's three; closing turns the browser's own dialogs
+  // off so that the page's question reaches the application.
   std::vector<std::string> settings;
   for (const auto &l : lines) {
     if (!l.callback && l.name.rfind("put_", 0) == 0 &&
@@ -528,20 +541,27 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
       settings.push_back(l.name + " " + l.rest);
     }
   }
-  EXPECT_EQ(settings,
-            (std::vector<std::string>{"put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
-                                      "put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
-                                      "put_IsZoomControlEnabled 1"}));
+  EXPECT_EQ(settings, (std::vector<std::string>{
+                          "put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
+                          "put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
+                          "put_IsZoomControlEnabled 1", "put_AreDefaultScriptDialogsEnabled 0"}));
 
-  // Hooks: the engine's two, and the shell's two before the first navigation, after its script.
-  for (const char *hook : {"add_WebMessageReceived", "add_PermissionRequested",
-                           "add_DocumentTitleChanged", "add_NavigationCompleted"}) {
+  // Hooks: the engine's, and the shell's two before the first navigation, after its script.
+  for (const char *hook :
+       {"add_WebMessageReceived", "add_PermissionRequested", "add_DocumentTitleChanged"}) {
     EXPECT_EQ(calls_named(lines, hook).size(), 1u) << hook;
   }
+  EXPECT_EQ(calls_named(lines, "add_NavigationCompleted").size(), 2u)
+      << "the engine's, the shell's";
   const long navigate = index_of(lines, "Navigate");
   const long zoom = index_of(lines, "put_IsZoomControlEnabled");
   const long title_hook = index_of(lines, "add_DocumentTitleChanged");
-  const long navigation_hook = index_of(lines, "add_NavigationCompleted");
+  long navigation_hook = -1; // the shell's, the last one
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i].callback && lines[i].name == "add_NavigationCompleted") {
+      navigation_hook = static_cast<long>(i);
+    }
+  }
   long last_script = -1;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (!lines[i].callback && lines[i].name == "AddScriptToExecuteOnDocumentCreated") {
@@ -612,7 +632,7 @@ TEST_F(App, LinkArgumentInAnyCaseGoesIntoTheFirstAddress) {
   EXPECT_EQ(app->wait(30000), 0);
   const auto lines = log();
   const std::string first = start_url + "&w=ZORVELOFFICE%3Ax%2Fy%3Fa%3D1%26b%3D%D8%B9";
-  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{first});
+  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{first, "about:blank"}));
   const auto answered = replies(lines);
   EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
             std::vector<std::string>{reply("a1", "\"null\"")});
@@ -630,7 +650,7 @@ TEST_F(App, OptionArgumentIsIgnoredAndTheSecondArgumentNeverRead) {
   auto app = start(config, L"--flag " + quoted(in_folder(L"launch.bin")));
   EXPECT_EQ(app->wait(30000), 0);
   const auto lines = log();
-  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
   const auto answered = replies(lines);
   EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
             std::vector<std::string>{reply("a1", "\"null\"")});
@@ -639,17 +659,33 @@ TEST_F(App, OptionArgumentIsIgnoredAndTheSecondArgumentNeverRead) {
 TEST_F(App, LaunchFileWithArabicNameIsHandedOverOnce) {
   const std::wstring name = L"تقرير.docx";
   ASSERT_TRUE(write_file(in_folder(name), launch_bytes));
-  const std::string config = call_rule(100, "a1", "__zoArgFile", "[]") +
-                             call_rule(150, "a2", "__zoArgFile", "[]") +
-                             "on=Navigate#1 +400 close\n";
+  // Only a suite editor page gets the file; the shell page, pages outside the suite and
+  // look-alikes get null and leave it for the editor.
+  const std::string config =
+      call_rule(100, "a0", "__zoArgFile", "[]") +
+      call_rule_from(110, "https://attacker.test/suite/", "f1", "__zoArgFile", "[]") +
+      call_rule_from(120, "https://zo-office.zorvel.net.attacker.test/en/suite/", "f2",
+                     "__zoArgFile", "[]") +
+      call_rule_from(130, "https://zo-office.zorvel.net:8443/en/suite/", "f3", "__zoArgFile",
+                     "[]") +
+      call_rule_from(140, "http://zo-office.zorvel.net/en/suite/", "f4", "__zoArgFile", "[]") +
+      call_rule_from(145, "https://zo-office.zorvel.net/home", "f5", "__zoArgFile", "[]") +
+      call_rule_from(150, editor_page, "a1", "__zoArgFile", "[]") +
+      call_rule_from(160, "https://zo-office.zorvel.net/suite/x", "a2", "__zoArgFile", "[]") +
+      "on=Navigate#1 +400 close\n";
   // A link as the second argument changes nothing.
   auto app = start(config, quoted(in_folder(name)) + L" ZORVELOFFICE:y");
   EXPECT_EQ(app->wait(30000), 0);
   const auto lines = log();
-  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
   const auto answered = replies(lines);
   const std::string object =
       "\"{\\\"name\\\":\\\"" + to_utf8(name) + "\\\",\\\"b64\\\":\\\"" + launch_b64 + "\\\"}\"";
+  for (const char *id : {"a0", "f1", "f2", "f3", "f4", "f5"}) {
+    EXPECT_EQ(answered.count(id) ? answered.at(id) : std::vector<std::string>{},
+              std::vector<std::string>{reply(id, "\"null\"")})
+        << id;
+  }
   EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
             std::vector<std::string>{reply("a1", object)});
   EXPECT_EQ(answered.count("a2") ? answered.at("a2") : std::vector<std::string>{},
@@ -661,7 +697,7 @@ TEST_F(App, LaunchFileNameIsTheWholeArgumentWithoutBackslash) {
   CreateDirectoryW(in_folder(L"docs").c_str(), nullptr);
   ASSERT_TRUE(write_file(in_folder(L"docs\\report.txt"), launch_bytes));
   const std::string config =
-      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+      call_rule_from(100, editor_page, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   // Relative to the working directory, the application's folder; "/" is no separator.
   auto app = start(config, L"docs/report.txt");
   EXPECT_EQ(app->wait(30000), 0);
@@ -675,14 +711,97 @@ TEST_F(App, LaunchFileNameIsTheWholeArgumentWithoutBackslash) {
 TEST_F(App, EmptyLaunchFileIsNoLaunchFile) {
   ASSERT_TRUE(write_file(in_folder(L"empty.txt"), ""));
   const std::string config =
-      call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
+      call_rule_from(100, editor_page, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   auto app = start(config, quoted(in_folder(L"empty.txt")));
   EXPECT_EQ(app->wait(30000), 0);
   const auto lines = log();
-  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
   const auto answered = replies(lines);
   EXPECT_EQ(answered.count("a1") ? answered.at("a1") : std::vector<std::string>{},
             std::vector<std::string>{reply("a1", "\"null\"")});
+}
+
+// ---------------------------------------------------------------------------------------------
+// The services answer the suite's documents only, in small bursts, and only the asking document.
+
+TEST_F(App, ServicesAnswerOnlyTheSuiteAndOnlyTheAskingDocument) {
+  const std::string suite_page = "https://zo-sheets.zorvel.net/suite/a";
+  std::string config;
+  // A call answered after its document was replaced is dropped; the next document is answered.
+  config += call_rule_from(50, suite_page, "gone", "__zoNotify", "[\"t\",\"b\"]") +
+            "on=WebMessageReceived#1 content_loading\n" +
+            call_rule_from(60, suite_page, "after", "__zoNotify", "[\"t\",\"b\"]");
+  const std::vector<std::string> foreign = {
+      "https://attacker.test/", "https://zo-office.zorvel.net.attacker.test/",
+      "https://zo-office.zorvel.net@attacker.test/", "https://zo-office.zorvel.net:8443/",
+      "http://zo-office.zorvel.net/"};
+  for (std::size_t i = 0; i < foreign.size(); ++i) {
+    const std::string n = std::to_string(i);
+    config += call_rule_from(100, foreign[i], "fn" + n, "__zoNotify", "[\"t\",\"b\"]") +
+              call_rule_from(100, foreign[i], "fx" + n, "__zoExternal",
+                             "[\"https://attacker.test/x" + n + "\"]");
+  }
+  // A burst of six addresses from a suite page opens the first three.
+  for (int i = 1; i <= 6; ++i) {
+    config += call_rule_from(150, suite_page, "x" + std::to_string(i), "__zoExternal",
+                             "[\"https://zo-office.zorvel.net/p" + std::to_string(i) + "?q=a b\"]");
+  }
+  // Messages over 1 MiB are dropped; one just under it is served.
+  config += call_rule_from(200, suite_page, "big", "__zoNotify",
+                           "[\"" + std::string(2 * 1024 * 1024, 'a') + "\"]") +
+            call_rule_from(210, suite_page, "near", "__zoNotify",
+                           "[\"" + std::string(1000000, 'a') + "\"]");
+  // Clipboard reading for suite documents only; other kinds keep the browser's default.
+  config += "on=Navigate#1 +300 permission 6 https://zo-office.zorvel.net/suite/c\n"
+            "on=Navigate#1 +301 permission 6 https://attacker.test/\n"
+            "on=Navigate#1 +302 permission 6 https://zo-office.zorvel.net:8443/\n"
+            "on=Navigate#1 +303 permission 2 https://zo-office.zorvel.net/suite/c\n"
+            "on=Navigate#1 +900 close\n";
+
+  auto app = start(config);
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  const auto answered = replies(lines);
+  using replies_t = std::vector<std::string>;
+  auto answers = [&](const std::string &id) {
+    return answered.count(id) ? answered.at(id) : replies_t{};
+  };
+  EXPECT_EQ(answers("gone"), replies_t{}) << "the reply belonged to the replaced document";
+  EXPECT_EQ(answers("after"), replies_t{reply("after", "\"true\"")});
+  for (std::size_t i = 0; i < foreign.size(); ++i) {
+    for (const std::string &id : {"fn" + std::to_string(i), "fx" + std::to_string(i)}) {
+      EXPECT_EQ(answers(id), replies_t{reply(id, "\"\\\"not allowed for this page\\\"\"", 1)})
+          << id << " from " << foreign[i];
+    }
+  }
+  for (int i = 1; i <= 6; ++i) {
+    const std::string id = "x" + std::to_string(i);
+    EXPECT_EQ(answers(id), replies_t{reply(id, "\"true\"")}) << id;
+  }
+  EXPECT_EQ(answers("big"), replies_t{});
+  EXPECT_EQ(answers("near"), replies_t{reply("near", "\"true\"")});
+  // Each address is recorded by a process of its own, so they may arrive in any order.
+  auto opened = opened_addresses(4, 2000);
+  std::sort(opened.begin(), opened.end());
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://zo-office.zorvel.net/p1?q=a%20b",
+                                              "https://zo-office.zorvel.net/p2?q=a%20b",
+                                              "https://zo-office.zorvel.net/p3?q=a%20b"}));
+
+  // Each permission request and whether the application set a state for it.
+  std::vector<std::string> permissions;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == "PermissionRequested") {
+      permissions.push_back(l.rest);
+    } else if (!l.callback && l.name == "put_State" && !permissions.empty()) {
+      permissions.back() += " -> " + l.rest;
+    }
+  }
+  EXPECT_EQ(permissions, (std::vector<std::string>{
+                             "6 https://zo-office.zorvel.net/suite/c -> 1",
+                             "6 https://attacker.test/",
+                             "6 https://zo-office.zorvel.net:8443/",
+                             "2 https://zo-office.zorvel.net/suite/c",
+                         }));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -693,8 +812,8 @@ TEST_F(App, EmbeddingFailureOffersTheBrowser) {
   auto app = start("fault=put_AreDevToolsEnabled S_FALSE 1\n");
   const message_box prompt = wait_for_prompt(*app);
   ASSERT_NE(prompt.handle, nullptr) << "no fallback prompt";
-  EXPECT_EQ(prompt.caption, zorvel::app_title);
-  EXPECT_EQ(prompt.text, zorvel::fallback_prompt);
+  EXPECT_EQ(prompt.caption, expected::app_title);
+  EXPECT_EQ(prompt.text, expected::fallback_prompt);
   EXPECT_EQ(prompt.owner, nullptr);
   EXPECT_TRUE(prompt.has_yes && prompt.has_no);
   press(prompt.handle, IDYES);
@@ -703,6 +822,202 @@ TEST_F(App, EmbeddingFailureOffersTheBrowser) {
   const auto lines = log();
   EXPECT_EQ(calls_named(lines, "put_AreDevToolsEnabled").size(), 1u);
   EXPECT_TRUE(calls_named(lines, "Navigate").empty()) << "nothing is loaded";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Failures of the browser and the end of a session with unsaved work.
+
+// The scripts added after the `n`-th creation of a controller, in order.
+std::vector<std::string> scripts_of_controller(const std::vector<log_line> &lines, int n) {
+  std::vector<std::string> scripts;
+  int controllers = 0;
+  for (const auto &l : lines) {
+    if (!l.callback && l.name == "CreateCoreWebView2Controller") {
+      ++controllers;
+    } else if (controllers == n && !l.callback && l.name == "AddScriptToExecuteOnDocumentCreated") {
+      scripts.push_back(l.fields(2)[1]);
+    }
+  }
+  return scripts;
+}
+
+bool released_everything(const std::vector<log_line> &lines) {
+  return !lines.empty() && lines.back().name == "#" &&
+         lines.back().rest == "exit with 0 live objects";
+}
+
+TEST_F(App, ABrowserThatExitsIsReplacedWithEverythingInPlace) {
+  const std::string config =
+      "on=Navigate#1 +100 process_failed 0\n"
+      // After the replacement: the shell's title hook and the bindings work on the new browser.
+      "on=Navigate#2 +100 title After\n"
+      "on=Navigate#2 +100 web_message_from " +
+      editor_page +
+      " {\"id\":\"r1\",\"method\":\"__zoArgFile\",\"params\":[]}\n"
+      "on=Navigate#2 +400 close\n";
+  auto app = start(config);
+  HWND window = app->find_window(L"webview", 20000);
+  ASSERT_NE(window, nullptr);
+  std::wstring title;
+  for (int i = 0; i < 200 && (title = window_text(window)) != L"After"; ++i) {
+    Sleep(25);
+  }
+  EXPECT_EQ(title, L"After") << "the shell's title hook is on the new browser";
+  EXPECT_EQ(app->wait(30000), 0);
+  const auto lines = log();
+  EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 2u)
+      << "a new environment";
+  const auto controllers = calls_named(lines, "CreateCoreWebView2Controller");
+  ASSERT_EQ(controllers.size(), 2u);
+  EXPECT_EQ(controllers[1].rest, controllers[0].rest) << "in the same window";
+  for (const char *hook : {"add_WebMessageReceived", "add_PermissionRequested",
+                           "add_ContentLoading", "add_ProcessFailed", "add_DocumentTitleChanged"}) {
+    EXPECT_EQ(calls_named(lines, hook).size(), 2u) << hook;
+  }
+  EXPECT_EQ(calls_named(lines, "put_IsZoomControlEnabled").size(), 2u) << "the shell's settings";
+  EXPECT_EQ(calls_named(lines, "put_IsStatusBarEnabled").size(), 4u)
+      << "the engine's and the shell's";
+  const auto again = scripts_of_controller(lines, 2);
+  ASSERT_EQ(again.size(), 3u) << "the bridge, the bind script and the shell's script, once each";
+  EXPECT_NE(again[0].find("window.__webview__ = new Webview()"), std::string::npos);
+  EXPECT_EQ(again[1], bind_script);
+  EXPECT_EQ(again[2].rfind(std::string(zorvel::assets::native_bootstrap_script,
+                                       zorvel::assets::native_bootstrap_script_size),
+                           0),
+            0u)
+      << "the shell's script comes last";
+  EXPECT_EQ(texts_of(lines, "Navigate"),
+            (std::vector<std::string>{start_url, start_url, "about:blank"}))
+      << "back on the last address";
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("r1") ? answered.at("r1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("r1", "\"null\"")});
+  EXPECT_TRUE(released_everything(lines)) << lines.back().rest;
+}
+
+TEST_F(App, ABrowserThatKeepsFailingEndsInTheFallbackPrompt) {
+  // Every new browser fails again right after it navigates; nothing ever loads.
+  auto app = start("on=Navigate#* +50 process_failed 0\n");
+  const message_box prompt = wait_for_prompt(*app);
+  ASSERT_NE(prompt.handle, nullptr) << "no fallback prompt";
+  EXPECT_EQ(prompt.text, expected::fallback_prompt);
+  EXPECT_EQ(prompt.owner, nullptr);
+  press(prompt.handle, IDYES);
+  EXPECT_EQ(app->wait(20000), 1);
+  EXPECT_EQ(opened_addresses(1), std::vector<std::string>{start_url});
+  const auto lines = log();
+  EXPECT_EQ(calls_named(lines, "CreateCoreWebView2Controller").size(), 4u)
+      << "the first browser and three replacements";
+}
+
+TEST_F(App, ClosingAPageWithUnsavedWorkAsksFirst) {
+  // Navigate#1 is the first address; #2 and #3 are the two attempts to close.
+  auto app = start("on=Navigate#2 script_dialog 3\non=Navigate#3 script_dialog 3\n");
+  HWND window = app->find_window(L"webview", 20000);
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  message_box question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr) << "the page's question was not asked";
+  EXPECT_EQ(question.text, expected::leave_prompt);
+  EXPECT_EQ(question.owner, window);
+  EXPECT_TRUE(question.has_yes && question.has_no);
+  press(question.handle, IDNO);
+  Sleep(4000); // longer than the time a page gets to answer
+  EXPECT_TRUE(IsWindow(window) && IsWindowVisible(window)) << "staying keeps the window";
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr);
+  press(question.handle, IDYES);
+  EXPECT_EQ(app->wait(20000), 0) << "leaving closes the window and ends normally";
+  const auto lines = log();
+  std::vector<std::string> answers;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == "ScriptDialogAnswered") {
+      answers.push_back(l.rest);
+    }
+  }
+  EXPECT_EQ(answers, (std::vector<std::string>{"0", "1"})) << "stay, then leave";
+  EXPECT_EQ(texts_of(lines, "put_AreDefaultScriptDialogsEnabled"),
+            (std::vector<std::string>{"0", "1", "0"}))
+      << "the browser's own dialogs are back while the page stays";
+}
+
+// Not a speed test: it prints its figures. The page calls one service 100,000 times, each call as
+// soon as the previous one was received; every call must be answered, and the application's
+// memory must not grow with the number of calls.
+TEST_F(App, HundredThousandPageCallsAreAllAnswered) {
+  constexpr int calls = 100000;
+  const std::string message = "web_message_from " + editor_page +
+                              " {\"id\":\"s\",\"method\":\"__zoArgFile\",\"params\":[]}\n";
+  const std::string config = "keep_log=0\non=Navigate#1 +100 " + message +
+                             "on=TryGetWebMessageAsString#1-" + std::to_string(calls - 1) + " " +
+                             message;
+  auto app = start(config);
+  HWND window = app->find_window(L"webview", 20000);
+  ASSERT_NE(window, nullptr);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, app->id());
+  ASSERT_NE(process, nullptr);
+  // Committed private memory (PagefileUsage: Wine leaves PrivateUsage at 0) and working set, MiB.
+  auto memory = [process] {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(process, &counters, sizeof counters);
+    return std::make_pair(static_cast<double>(counters.PagefileUsage) / (1024 * 1024),
+                          static_cast<double>(counters.WorkingSetSize) / (1024 * 1024));
+  };
+
+  auto log_size = [this] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(log_path().c_str(), GetFileExInfoStandard, &data);
+    return (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  };
+  // Samples until the log stops growing: (log size, memory).
+  const auto start_time = std::chrono::steady_clock::now();
+  std::vector<std::pair<unsigned long long, std::pair<double, double>>> samples;
+  for (int still = 0;
+       still < 4 && std::chrono::steady_clock::now() - start_time < std::chrono::seconds(150);) {
+    Sleep(250);
+    const auto size = log_size();
+    still = !samples.empty() && samples.back().first == size ? still + 1 : 0;
+    samples.emplace_back(size, memory());
+  }
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_time).count() - 1.0;
+  EXPECT_EQ(close(*app, window), 0);
+  CloseHandle(process);
+
+  const std::string content = read_file(log_path());
+  auto count = [&content](const std::string &needle) {
+    std::size_t n = 0;
+    for (std::size_t at = content.find(needle); at != std::string::npos;
+         at = content.find(needle, at + needle.size())) {
+      ++n;
+    }
+    return n;
+  };
+  const std::size_t sent = count("\n-> WebMessageReceived text ");
+  const std::size_t answered = count("\nExecuteScript window.__webview__.onReply(\"s\", 0, ");
+  EXPECT_EQ(sent, static_cast<std::size_t>(calls));
+  EXPECT_EQ(answered, static_cast<std::size_t>(calls)) << "a call was lost";
+  // Memory after a tenth of the calls and at the end.
+  ASSERT_FALSE(samples.empty());
+  const unsigned long long final_size = samples.back().first;
+  std::pair<double, double> early = samples.front().second;
+  for (const auto &sample : samples) {
+    if (sample.first >= final_size / 10) {
+      early = sample.second;
+      break;
+    }
+  }
+  const std::pair<double, double> late = samples.back().second;
+  std::printf("[ figures  ] %d page calls in %.1f s (%.0f calls/s); committed memory %.1f MiB "
+              "after a tenth of them, %.1f MiB at the end; working set %.1f / %.1f MiB\n",
+              calls, seconds, calls / seconds, early.first, late.first, early.second, late.second);
+  EXPECT_GT(early.first, 0.0) << "the memory could not be read";
+  EXPECT_LT(late.first - early.first, 4.0) << "memory grows with the number of calls";
+  const auto lines = parse_log(content.substr(content.rfind("\n#", content.size() - 2) + 1));
+  EXPECT_TRUE(released_everything(lines)) << "the application left objects of the browser alive";
 }
 
 } // namespace

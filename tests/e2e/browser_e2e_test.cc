@@ -209,7 +209,9 @@ public:
   std::string value(const std::string &expression) {
     const auto reply =
         devtools_.call("Runtime.evaluate",
-                       "{\"expression\":" + zbr::quote("JSON.stringify(" + expression + ")") +
+                       "{\"expression\":" +
+                           zbr::quote("Promise.resolve(" + expression +
+                                      ").then(function(v){return JSON.stringify(v)})") +
                            ",\"returnByValue\":true,\"awaitPromise\":true}",
                        session_, 15000);
     return reply ? (*reply)["result"]["value"].str() : "";
@@ -407,8 +409,9 @@ TEST_F(BrowserScenarios, ClosingEndsTheProgramAndTheBrowser) {
   EXPECT_TRUE(eventually([] { return !run_->browser_connected(); }, 10000));
 }
 
-// The largest launch file (62,914,559 bytes) reaches the editor page intact.
-TEST_F(BrowserScenarios, LargestLaunchFileReachesTheEditorPage) {
+// A page outside the suite reaches neither the services nor the launch file; the largest launch
+// file (62,914,559 bytes) then reaches the editor page intact.
+TEST_F(BrowserScenarios, OutsidePageGetsNothingAndTheLargestLaunchFileReachesTheEditor) {
   std::string bytes(large_size, '\0');
   for (std::size_t i = 0; i < large_size; ++i) {
     bytes[i] = static_cast<char>((i * 7 + (i >> 11)) & 255);
@@ -420,10 +423,22 @@ TEST_F(BrowserScenarios, LargestLaunchFileReachesTheEditorPage) {
   ProgramRun run(L"large", path);
   ASSERT_TRUE(run.title_becomes(start_title, 30000)) << to_utf8(run.title());
   ASSERT_TRUE(run.watch());
+  const std::size_t opened_before = opened_addresses(0).size();
+  run.go("https://outside.example.test/");
+  ASSERT_TRUE(run.title_becomes(L"Outside the suite (stand-in)")) << to_utf8(run.title());
+  const std::string outcome = ".then(function(r){return 'resolved ' + JSON.stringify(r)},"
+                              "function(){return 'rejected'})";
+  EXPECT_EQ(run.value("window.__zoArgFile()" + outcome), "\"resolved null\"");
+  EXPECT_EQ(run.value("window.__zoNotify('Outside', {})" + outcome), "\"rejected\"");
+  EXPECT_EQ(run.value("window.__zoExternal('https://zo-office.zorvel.net/download/')" + outcome),
+            "\"rejected\"");
+  pump(1000);
+  EXPECT_EQ(opened_addresses(0).size(), opened_before);
+
   run.go(editor_url);
   ASSERT_TRUE(run.title_becomes(L"Dropped large.bin (62914559 bytes)", 120000))
       << to_utf8(run.title());
-  const double to_drop = run.seconds();
+  const double to_drop = run.seconds(); // includes the detour above
   EXPECT_TRUE(run.value_becomes("window.__standinDrops.map(function(d){return d.sha256})",
                                 std::string("[\"") + large_sha256 + "\"]", 60000));
   std::printf("largest launch file: %.1f s from start to the drop\n", to_drop);

@@ -3,7 +3,7 @@
 #include "e2e_support.hh"
 #include "process_driver.hh"
 
-#include "../../app/app_texts.hh"
+#include "expected_texts.hh"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ protected:
       return {};
     }
     auto box = read_message_box(dialog);
-    EXPECT_EQ(box.caption, zorvel::app_title);
+    EXPECT_EQ(box.caption, expected::app_title);
     EXPECT_EQ(box.owner, nullptr) << "prompts have no owner window";
     EXPECT_TRUE(box.has_yes && box.has_no);
     EXPECT_FALSE(box.has_cancel || box.has_ok);
@@ -50,12 +50,12 @@ TEST_F(Prompts, InstallYesThenBrowserYes) {
   running_program app(quoted(app_path()), L"");
   ASSERT_TRUE(app.started());
   auto install = next_prompt(app);
-  EXPECT_EQ(install.text, text_of(zorvel::install_prompt));
+  EXPECT_EQ(install.text, text_of(expected::install_prompt));
   press(install.handle, IDYES);
   EXPECT_EQ(opened_addresses(1), (std::vector<std::string>{download_url}));
 
   auto fallback = next_prompt(app);
-  EXPECT_EQ(fallback.text, text_of(zorvel::fallback_prompt));
+  EXPECT_EQ(fallback.text, text_of(expected::fallback_prompt));
   press(fallback.handle, IDYES);
   EXPECT_EQ(app.wait(20000), 1);
   EXPECT_EQ(opened_addresses(2), (std::vector<std::string>{download_url, start_url}));
@@ -65,10 +65,10 @@ TEST_F(Prompts, InstallNoThenBrowserNo) {
   running_program app(quoted(app_path()) + L" --flag", L"");
   ASSERT_TRUE(app.started());
   auto install = next_prompt(app);
-  EXPECT_EQ(install.text, text_of(zorvel::install_prompt));
+  EXPECT_EQ(install.text, text_of(expected::install_prompt));
   press(install.handle, IDNO);
   auto fallback = next_prompt(app);
-  EXPECT_EQ(fallback.text, text_of(zorvel::fallback_prompt));
+  EXPECT_EQ(fallback.text, text_of(expected::fallback_prompt));
   press(fallback.handle, IDNO);
   EXPECT_EQ(app.wait(20000), 1);
   EXPECT_EQ(opened_addresses(1), (std::vector<std::string>{download_url}))
@@ -80,7 +80,7 @@ TEST_F(Prompts, RegisteredRuntimeSkipsTheInstallPrompt) {
   running_program app(quoted(app_path()), L"");
   ASSERT_TRUE(app.started());
   auto fallback = next_prompt(app);
-  EXPECT_EQ(fallback.text, text_of(zorvel::fallback_prompt));
+  EXPECT_EQ(fallback.text, text_of(expected::fallback_prompt));
   press(fallback.handle, IDYES);
   EXPECT_EQ(app.wait(20000), 1);
   EXPECT_EQ(opened_addresses(1), (std::vector<std::string>{start_url}));
@@ -94,7 +94,7 @@ TEST_F(Prompts, PlaceholderVersionsEverywhereStillPrompt) {
   running_program app(quoted(app_path()), L"");
   ASSERT_TRUE(app.started());
   auto install = next_prompt(app);
-  EXPECT_EQ(install.text, text_of(zorvel::install_prompt));
+  EXPECT_EQ(install.text, text_of(expected::install_prompt));
   press(install.handle, IDNO);
   press(next_prompt(app).handle, IDNO);
   EXPECT_EQ(app.wait(20000), 1);

@@ -156,7 +156,9 @@ describe('site helper', () => {
         assert.equal(await page.evaluate(() => Notification.permission), 'granted', host);
         await page.close();
       }
-      const outside = [APP, OTHER, `${PREFIX}9.${DOMAIN}`, `a.${MAIN}`, MAIN.replace('.', 'x')];
+      // The main host with an explicit port is another site.
+      const outside = [APP, OTHER, `${PREFIX}9.${DOMAIN}`, `a.${MAIN}`, MAIN.replace('.', 'x'),
+        `${MAIN}:8443`];
       for (const host of outside) {
         const page = await open(`https://${host}/home`);
         assert.equal(await isNativeNotification(page), true, host);

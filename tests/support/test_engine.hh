@@ -77,6 +77,12 @@ public:
 
   // Simulates the browser delivering a message posted by the page.
   void receive(const std::string &message) { on_message(message); }
+  // The same, from the document at `source`.
+  void receive_from(const std::string &source, const std::string &message) {
+    receive_message(message, source);
+  }
+  // Simulates a new top-level document starting to load.
+  void new_document() { on_document_changed(); }
 
   // Simulates the user closing the window.
   void close_window() {

@@ -39,6 +39,9 @@
 // wv2d_clear_log             empties the in-process log (the log file is left alone).
 // wv2d_live_objects          number of the double's COM objects still alive.
 // wv2d_pending_callbacks     callbacks and scripted actions queued but not yet delivered.
+// wv2d_raise_process_failed  a process of the browser failed (COREWEBVIEW2_PROCESS_FAILED_KIND);
+//                            kind 0 (browser exited) also closes the web view.
+// wv2d_raise_script_dialog   the page opens a dialog (COREWEBVIEW2_SCRIPT_DIALOG_KIND).
 // wv2d_raise_*               raise an event on the newest open web view, synchronously, on the
 //                            calling thread; return the number of handlers invoked, or -1 when
 //                            no web view is open. `state` receives the permission state the
@@ -58,7 +61,11 @@
   X(int, wv2d_raise_permission_requested, (int kind, const wchar_t *uri, int *state))              \
   X(int, wv2d_raise_navigation_completed,                                                          \
     (int is_success, int web_error_status, const wchar_t *source))                                 \
-  X(int, wv2d_raise_document_title_changed, (const wchar_t *title))
+  X(int, wv2d_raise_document_title_changed, (const wchar_t *title))                                \
+  X(int, wv2d_raise_process_failed, (int kind))                                                    \
+  X(int, wv2d_raise_script_dialog, (int kind, const wchar_t *message))                             \
+  X(int, wv2d_raise_web_message_from, (const wchar_t *source, const wchar_t *text))                \
+  X(int, wv2d_raise_content_loading, (void))
 
 #ifdef __cplusplus
 

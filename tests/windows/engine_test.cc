@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -635,5 +636,244 @@ TEST_F(Engine, RuntimeFolderWithTrailingSlash) {
   EXPECT_EQ(count_lines(calls(), "CreateWebViewEnvironmentWithOptionsInternal 1 0 "), 1u);
 }
 #endif
+
+// ---------------------------------------------------------------------------------------------
+// Failures of a real browser: every wait ends, quits survive nested waits, nothing unwinds into
+// the browser, scripts stay sound, failed processes are recovered, closing asks the page.
+
+// Deadlines short enough for a test.
+win32_edge_deadlines short_deadlines() {
+  win32_edge_deadlines limits;
+  limits.browser = std::chrono::milliseconds(400);
+  limits.script = std::chrono::milliseconds(400);
+  limits.leave = std::chrono::milliseconds(300);
+  return limits;
+}
+
+int construction_code(const win32_edge_deadlines &limits) {
+  try {
+    win32_edge_engine engine(false, nullptr, limits);
+  } catch (const webview::exception &e) {
+    return e.code();
+  }
+  return 0;
+}
+
+TEST_F(Engine, EveryWaitEndsAtItsDeadline) {
+  const struct {
+    const char *fault;
+    HRESULT result;
+  } rows[] = {{creation_call, S_OK}, // accepted, never completed
+              {creation_call, static_cast<HRESULT>(0x8007139F)},
+              {"ControllerCompleted", E_ABORT},
+              {"ControllerCompleted", static_cast<HRESULT>(0x8007139F)}};
+  for (const auto &row : rows) {
+    api.reset();
+    api.set_fault(row.fault, row.result, 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(construction_code(short_deadlines()), -3) << row.fault << " " << row.result;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(FindWindowW(L"webview", nullptr), nullptr);
+  }
+
+  // A script registration whose completion never comes returns with an empty id.
+  api.reset();
+  win32_edge_engine engine(false, nullptr, short_deadlines());
+  api.set_fault("AddScriptToExecuteOnDocumentCreated", S_OK, 1);
+  const auto start = std::chrono::steady_clock::now();
+  engine.init("never();");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  api.clear_log();
+  engine.bind("f", [](std::string) { return std::string(); });
+  engine.bind("g", [](std::string) { return std::string(); });
+  const auto lines = calls();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       std::string("RemoveScriptToExecuteOnDocumentCreated ")),
+            1)
+      << "the script that never completed has an empty id";
+}
+
+TEST_F(Engine, QuitTakenByANestedWaitIsPostedAgain) {
+  win32_edge_engine engine(false, nullptr);
+  api.set_fault("AddScriptToExecuteOnDocumentCreated", S_OK, 1); // its wait only ends by quitting
+  PostQuitMessage(7);
+  const auto start = std::chrono::steady_clock::now();
+  engine.init("a();");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3))
+      << "the quit ends the wait at once";
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit was lost";
+  EXPECT_EQ(msg.wParam, 7u);
+}
+
+// Throws out of the handling of one web message.
+class throwing_engine : public win32_edge_engine {
+public:
+  using win32_edge_engine::win32_edge_engine;
+  std::vector<std::string> messages;
+
+protected:
+  void on_message(const std::string &message) override {
+    if (message == "boom") {
+      throw std::bad_alloc();
+    }
+    messages.push_back(message);
+  }
+};
+
+TEST_F(Engine, AnExceptionInAnEventStaysInsideTheEngine) {
+  throwing_engine engine(false, nullptr);
+  EXPECT_EQ(api.wv2d_raise_web_message(L"boom"), 1) << "the process is still there";
+  EXPECT_EQ(api.wv2d_raise_web_message(L"next"), 1);
+  EXPECT_EQ(engine.messages, std::vector<std::string>{"next"});
+}
+
+TEST_F(Engine, ScriptChangesDuringAReinstallationComeAfterIt) {
+  win32_edge_engine engine(false, nullptr);
+  engine.bind("f", [](std::string) { return std::string(); });
+  // Runs inside the first wait of the next bind's reinstallation.
+  engine.dispatch([&engine] {
+    engine.bind("h", [](std::string) { return std::string(); });
+    engine.init("late();");
+  });
+  api.clear_log();
+  engine.bind("g", [](std::string) { return std::string(); });
+  run_until_idle(engine);
+  // What the browser holds at the end: the ids added minus the ids removed, in order.
+  std::vector<std::pair<std::string, std::string>> installed;
+  for (const auto &line : calls()) {
+    if (line.rfind("AddScriptToExecuteOnDocumentCreated ", 0) == 0) {
+      const std::size_t id_end = line.find(' ', 36);
+      installed.emplace_back(line.substr(36, id_end - 36), line.substr(id_end + 1));
+    } else if (line.rfind("RemoveScriptToExecuteOnDocumentCreated ", 0) == 0) {
+      const std::string id = line.substr(39);
+      installed.erase(std::remove_if(installed.begin(), installed.end(),
+                                     [&](const auto &s) { return s.first == id; }),
+                      installed.end());
+    }
+  }
+  ASSERT_EQ(installed.size(), 3u) << "bridge, bind script, late script, each once";
+  EXPECT_NE(installed[0].second.find("window.__webview__ = new Webview()"), std::string::npos);
+  EXPECT_NE(installed[1].second.find("var methods = [\"f\",\"g\",\"h\"];"), std::string::npos)
+      << installed[1].second;
+  EXPECT_EQ(installed[2].second, "late();");
+}
+
+TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
+  win32_edge_engine engine(false, nullptr);
+  int created = 0;
+  engine.on_browser_created([&] { ++created; });
+  EXPECT_EQ(created, 1) << "runs at once for the browser that exists";
+  engine.init("mine();");
+  engine.bind("add", [](std::string) { return std::string("3"); });
+  engine.navigate("https://suite.test/doc");
+  api.clear_log();
+
+  // Subframe, utility, GPU: nothing. A renderer that exits: reload. Unresponsive three times in
+  // a row: reload.
+  for (int kind : {3, 4, 6}) {
+    EXPECT_EQ(api.wv2d_raise_process_failed(kind), 1);
+  }
+  EXPECT_EQ(count_lines(calls(), "Reload"), 0u);
+  api.wv2d_raise_process_failed(1);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 1u);
+  api.wv2d_raise_process_failed(2);
+  api.wv2d_raise_process_failed(2);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 1u);
+  api.wv2d_raise_process_failed(2);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 2u);
+
+  // The browser process exits: a new environment and controller in the same window.
+  api.clear_log();
+  api.wv2d_raise_process_failed(0);
+  run_until_idle(engine);
+  const auto lines = calls();
+  EXPECT_EQ(count_lines(lines, creation_call), 1u);
+  EXPECT_EQ(
+      count_lines(lines, "CreateCoreWebView2Controller " +
+                             wv2d::handle_text(static_cast<HWND>(engine.get_widget().value()))),
+      1u);
+  EXPECT_EQ(count_lines(lines, "put_AreDevToolsEnabled 0"), 1u);
+  EXPECT_EQ(count_lines(lines, "put_IsStatusBarEnabled 0"), 1u);
+  for (const char *hook :
+       {"add_WebMessageReceived", "add_PermissionRequested", "add_ProcessFailed"}) {
+    EXPECT_EQ(count_lines(lines, hook), 1u) << hook;
+  }
+  std::vector<std::string> scripts;
+  for (const auto &line : lines) {
+    if (line.rfind("AddScriptToExecuteOnDocumentCreated ", 0) == 0) {
+      scripts.push_back(line.substr(line.find(' ', 36) + 1));
+    }
+  }
+  ASSERT_EQ(scripts.size(), 3u) << "the bridge, the user script and the bind script, once each";
+  EXPECT_NE(scripts[0].find("window.__webview__ = new Webview()"), std::string::npos);
+  EXPECT_EQ(scripts[1], "mine();");
+  EXPECT_NE(scripts[2].find("var methods = [\"add\"];"), std::string::npos);
+  EXPECT_EQ(lines.back(), "Navigate https://suite.test/doc") << "back on the last address";
+  EXPECT_EQ(created, 2) << "the host's additions come back";
+  api.clear_log();
+  api.wv2d_raise_web_message(L"{\"id\":\"c1\",\"method\":\"add\",\"params\":[1,2]}");
+  run_until_idle(engine);
+  EXPECT_EQ(count_lines(calls(), "ExecuteScript window.__webview__.onReply(\"c1\", 0, \"3\")"), 1u);
+
+  // Three recoveries so far; a successful navigation counts afresh, then three more are allowed
+  // and the fourth gives the browser up: the window closes, so the loop ends.
+  api.wv2d_raise_navigation_completed(1, 0, L"https://suite.test/doc2");
+  for (int i = 0; i < 3; ++i) {
+    api.wv2d_raise_process_failed(1);
+  }
+  EXPECT_EQ(count_lines(calls(), "Reload"), 3u);
+  EXPECT_FALSE(engine.browser_lost());
+  api.wv2d_raise_process_failed(1);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 3u);
+  EXPECT_TRUE(engine.run().ok());
+  EXPECT_TRUE(engine.browser_lost());
+  EXPECT_FALSE(engine.get_window().ok()) << "no dead window is left";
+}
+
+TEST_F(Engine, ClosingLetsThePageAnswerFirstButNeverWaitsLong) {
+  win32_edge_engine engine(false, nullptr, short_deadlines());
+  engine.navigate("https://suite.test/doc");
+  HWND window = static_cast<HWND>(engine.get_window().value());
+  api.clear_log();
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(engine.run().ok()) << "a page that does not answer does not keep the window";
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  EXPECT_FALSE(IsWindow(window));
+  const auto lines = calls();
+  const auto off = std::find(lines.begin(), lines.end(), "put_AreDefaultScriptDialogsEnabled 0");
+  const auto away = std::find(lines.begin(), lines.end(), "Navigate about:blank");
+  EXPECT_NE(off, lines.end()) << "the page's question comes to the engine";
+  EXPECT_NE(away, lines.end()) << "the page is asked by navigating away";
+  EXPECT_LT(off, away);
+
+  // A page that lets the navigation go closes the window at once.
+  api.reset();
+  win32_edge_deadlines patient;
+  patient.leave = std::chrono::seconds(30);
+  win32_edge_engine quick(false, nullptr, patient);
+  HWND quick_window = static_cast<HWND>(quick.get_window().value());
+  api.configure("on=Navigate#1 navigation_completed 1 0 about:blank\n");
+  PostMessageW(quick_window, WM_CLOSE, 0, 0);
+  const auto quick_start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(quick.run().ok());
+  EXPECT_LT(std::chrono::steady_clock::now() - quick_start, std::chrono::seconds(10));
+  EXPECT_FALSE(IsWindow(quick_window));
+}
+
+TEST_F(Engine, FocusGoesIntoTheBrowserAndMovesReachIt) {
+  win32_edge_engine engine(false, nullptr);
+  engine.set_size(400, 300, hint_none);
+  HWND window = static_cast<HWND>(engine.get_window().value());
+  HWND widget = static_cast<HWND>(engine.get_widget().value());
+  EXPECT_EQ(GetFocus(), widget) << "right after the window first appears";
+  SetFocus(window);
+  EXPECT_EQ(GetFocus(), widget) << "whenever the main window gets the focus";
+
+  api.clear_log();
+  SetWindowPos(window, nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_GE(count_lines(calls(), "NotifyParentWindowPositionChanged"), 1u);
+}
 
 } // namespace

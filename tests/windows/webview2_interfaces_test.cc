@@ -248,6 +248,21 @@ namespace {
 // ICoreWebView2Deferral
 #define WV2_SLOTS_DEFERRAL(M, M0) M0(3, Complete)
 
+// ICoreWebView2ProcessFailedEventArgs
+#define WV2_SLOTS_PROCESS_FAILED_EVENT_ARGS(M, M0)                                                 \
+  M(3, get_ProcessFailedKind, (COREWEBVIEW2_PROCESS_FAILED_KIND * kind), (kind))
+
+// ICoreWebView2ScriptDialogOpeningEventArgs
+#define WV2_SLOTS_SCRIPT_DIALOG_OPENING_EVENT_ARGS(M, M0)                                          \
+  M(3, get_Uri, (LPWSTR * uri), (uri))                                                             \
+  M(4, get_Kind, (COREWEBVIEW2_SCRIPT_DIALOG_KIND * kind), (kind))                                 \
+  M(5, get_Message, (LPWSTR * message), (message))                                                 \
+  M0(6, Accept)                                                                                    \
+  M(7, get_DefaultText, (LPWSTR * defaultText), (defaultText))                                     \
+  M(8, get_ResultText, (LPWSTR * resultText), (resultText))                                        \
+  M(9, put_ResultText, (LPCWSTR resultText), (resultText))                                         \
+  M(10, GetDeferral, (ICoreWebView2Deferral * *deferral), (deferral))
+
 // ICoreWebView2EnvironmentOptions
 #define WV2_SLOTS_ENVIRONMENT_OPTIONS(M, M0)                                                       \
   M(3, get_AdditionalBrowserArguments, (LPWSTR * value), (value))                                  \
@@ -572,6 +587,9 @@ WV2_LAYOUT(ICoreWebView2WebMessageReceivedEventArgs, WV2_SLOTS_WEB_MESSAGE_RECEI
 WV2_LAYOUT(ICoreWebView2PermissionRequestedEventArgs, WV2_SLOTS_PERMISSION_REQUESTED_EVENT_ARGS, 9)
 WV2_LAYOUT(ICoreWebView2NavigationCompletedEventArgs, WV2_SLOTS_NAVIGATION_COMPLETED_EVENT_ARGS, 6)
 WV2_LAYOUT(ICoreWebView2Deferral, WV2_SLOTS_DEFERRAL, 4)
+WV2_LAYOUT(ICoreWebView2ProcessFailedEventArgs, WV2_SLOTS_PROCESS_FAILED_EVENT_ARGS, 4)
+WV2_LAYOUT(ICoreWebView2ScriptDialogOpeningEventArgs, WV2_SLOTS_SCRIPT_DIALOG_OPENING_EVENT_ARGS,
+           11)
 WV2_LAYOUT(ICoreWebView2EnvironmentOptions, WV2_SLOTS_ENVIRONMENT_OPTIONS, 11)
 WV2_LAYOUT(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
            WV2_SLOTS_CREATE_CORE_WEB_VIEW2_ENVIRONMENT_COMPLETED_HANDLER, 4)
@@ -719,6 +737,8 @@ TEST_P(WebView2CoreInterfaceLayout, EverySlotReachesItsPublishedMethodWithArgume
            {"ICoreWebView2PermissionRequestedEventArgs", 9},
            {"ICoreWebView2NavigationCompletedEventArgs", 6},
            {"ICoreWebView2Deferral", 4},
+           {"ICoreWebView2ProcessFailedEventArgs", 4},
+           {"ICoreWebView2ScriptDialogOpeningEventArgs", 11},
            {"ICoreWebView2EnvironmentOptions", 11},
        }) {
     if (std::strcmp(name, c.name) == 0) {
@@ -738,6 +758,8 @@ INSTANTIATE_TEST_SUITE_P(Published, WebView2CoreInterfaceLayout,
                                            WV2_OBSERVE(ICoreWebView2PermissionRequestedEventArgs),
                                            WV2_OBSERVE(ICoreWebView2NavigationCompletedEventArgs),
                                            WV2_OBSERVE(ICoreWebView2Deferral),
+                                           WV2_OBSERVE(ICoreWebView2ProcessFailedEventArgs),
+                                           WV2_OBSERVE(ICoreWebView2ScriptDialogOpeningEventArgs),
                                            WV2_OBSERVE(ICoreWebView2EnvironmentOptions)),
                          case_name);
 
@@ -804,6 +826,9 @@ const iid_case interface_ids[] = {
     WV2_IID_ROW(ICoreWebView2NavigationCompletedEventArgs,
                 L"{30D68B7D-20D9-4752-A9CA-EC8448FBB5C1}"),
     WV2_IID_ROW(ICoreWebView2Deferral, L"{C10E7F7B-B585-46F0-A623-8BEFBF3E4EE0}"),
+    WV2_IID_ROW(ICoreWebView2ProcessFailedEventArgs, L"{8155A9A4-1474-4A86-8CAE-151B0FA6B8CA}"),
+    WV2_IID_ROW(ICoreWebView2ScriptDialogOpeningEventArgs,
+                L"{7390BB70-ABE0-4843-9529-F143B31B03D6}"),
     WV2_IID_ROW(ICoreWebView2EnvironmentOptions, L"{2FDE08A8-1E9A-4766-8C05-95A9CEB9D1C5}"),
     WV2_IID_ROW(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
                 L"{4E8A3389-C9D8-4BD2-B6B5-124FEE6CC14D}"),

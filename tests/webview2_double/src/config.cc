@@ -118,6 +118,14 @@ std::optional<Action> parse_action(std::string_view rest) {
                   : kind == "web_message" ? Action::Kind::web_message
                                           : Action::Kind::web_message_json;
     valid = take_optional_text(rest, action.text);
+  } else if (kind == "web_message_from") {
+    action.kind = Action::Kind::web_message_from;
+    const std::string_view source = next_word(rest);
+    action.source = unescape(source);
+    valid = !source.empty() && action.source.has_value() && take_optional_text(rest, action.text);
+  } else if (kind == "content_loading") {
+    action.kind = Action::Kind::content_loading;
+    valid = rest.empty();
   } else if (kind == "permission") {
     action.kind = Action::Kind::permission;
     valid = take_number(rest, action.number) && take_optional_text(rest, action.text);
@@ -125,6 +133,12 @@ std::optional<Action> parse_action(std::string_view rest) {
     action.kind = Action::Kind::navigation_completed;
     valid = take_number(rest, action.number) && take_number(rest, action.status) &&
             take_optional_text(rest, action.text);
+  } else if (kind == "process_failed") {
+    action.kind = Action::Kind::process_failed;
+    valid = take_number(rest, action.number) && rest.empty();
+  } else if (kind == "script_dialog") {
+    action.kind = Action::Kind::script_dialog;
+    valid = take_number(rest, action.number) && take_optional_text(rest, action.text);
   } else if (kind == "close" || kind == "quit") {
     action.kind = kind == "close" ? Action::Kind::close : Action::Kind::quit;
     valid = rest.empty();
@@ -138,8 +152,17 @@ bool apply_rule(std::string_view value) {
   if (hash == std::string_view::npos || hash == 0) {
     return false;
   }
-  Rule rule{std::string(trigger.substr(0, hash)), 0, 0, {}};
-  const std::string_view occurrence = trigger.substr(hash + 1);
+  Rule rule{std::string(trigger.substr(0, hash)), 0, 0, 0, {}};
+  std::string_view occurrence = trigger.substr(hash + 1);
+  if (const size_t dash = occurrence.find('-'); dash != std::string_view::npos && dash > 0) {
+    const auto last = parse_integer(occurrence.substr(dash + 1));
+    occurrence = occurrence.substr(0, dash);
+    const auto first = parse_integer(occurrence);
+    if (!first || !last || *first < 1 || *last < *first || *last > 0x7FFFFFFF) {
+      return false;
+    }
+    rule.last = static_cast<int>(*last);
+  }
   if (occurrence != "*") {
     const auto number = parse_integer(occurrence);
     if (!number || *number < 1 || *number > 0x7FFFFFFF) {
@@ -177,6 +200,13 @@ bool apply_line(std::string_view line) {
       return false;
     }
     set_browser_version(*version);
+    return true;
+  }
+  if (key == "keep_log") {
+    if (value != "0" && value != "1") {
+      return false;
+    }
+    keep_log_in_memory(value == "1");
     return true;
   }
   if (key == "fault") {

@@ -87,6 +87,26 @@ int wv2d_raise_navigation_completed(int is_success, int web_error_status, const 
                                     source ? std::optional<std::wstring>(source) : std::nullopt);
 }
 
+int wv2d_raise_process_failed(int kind) {
+  ensure_initialized();
+  return raise_process_failed(kind);
+}
+
+int wv2d_raise_script_dialog(int kind, const wchar_t *message) {
+  ensure_initialized();
+  return raise_script_dialog(kind, wide(message));
+}
+
+int wv2d_raise_web_message_from(const wchar_t *source, const wchar_t *text) {
+  ensure_initialized();
+  return raise_web_message(wide(text), false, wide(source));
+}
+
+int wv2d_raise_content_loading(void) {
+  ensure_initialized();
+  return raise_content_loading();
+}
+
 int wv2d_raise_document_title_changed(const wchar_t *title) {
   ensure_initialized();
   return raise_document_title_changed(wide(title));

@@ -121,6 +121,11 @@ HRESULT STDMETHODCALLTYPE Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON r
   }
   if (PageBackend *page = web_view_->page()) {
     page->move_focus();
+  } else if (IsWindowVisible(parent_) &&
+             GetWindowThreadProcessId(parent_, nullptr) == GetCurrentThreadId()) {
+    // The keyboard focus goes into the browser, which fills the parent window; a hidden window
+    // cannot take it.
+    SetFocus(parent_);
   }
   return S_OK;
 }

@@ -90,6 +90,95 @@ PermissionRequestedEventArgs::GetDeferral(ICoreWebView2Deferral **deferral) {
   return E_NOTIMPL;
 }
 
+ProcessFailedEventArgs::ProcessFailedEventArgs(COREWEBVIEW2_PROCESS_FAILED_KIND kind)
+    : kind_(kind) {}
+
+HRESULT STDMETHODCALLTYPE
+ProcessFailedEventArgs::get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND *kind) {
+  return get_value("get_ProcessFailedKind", kind, kind_);
+}
+
+Deferral::Deferral(std::function<void()> on_complete) : on_complete_(std::move(on_complete)) {}
+
+HRESULT STDMETHODCALLTYPE Deferral::Complete() {
+  if (const auto fault = record_call("Complete", {})) {
+    return *fault;
+  }
+  if (!on_complete_) {
+    return E_UNEXPECTED; // completed already
+  }
+  std::function<void()> done = std::move(on_complete_);
+  on_complete_ = nullptr;
+  done();
+  return S_OK;
+}
+
+ScriptDialogOpeningEventArgs::ScriptDialogOpeningEventArgs(std::wstring uri,
+                                                           COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
+                                                           std::wstring message)
+    : uri_(std::move(uri)), kind_(kind), message_(std::move(message)) {}
+
+HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_Uri(LPWSTR *uri) {
+  return get_text("get_Uri", uri, uri_);
+}
+
+HRESULT STDMETHODCALLTYPE
+ScriptDialogOpeningEventArgs::get_Kind(COREWEBVIEW2_SCRIPT_DIALOG_KIND *kind) {
+  return get_value("get_Kind", kind, kind_);
+}
+
+HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_Message(LPWSTR *message) {
+  return get_text("get_Message", message, message_);
+}
+
+HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::Accept() {
+  if (const auto fault = record_call("Accept", {})) {
+    return *fault;
+  }
+  accepted_ = true;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_DefaultText(LPWSTR *text) {
+  return get_text("get_DefaultText", text, L"");
+}
+
+HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_ResultText(LPWSTR *text) {
+  return get_text("get_ResultText", text, result_text_);
+}
+
+HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::put_ResultText(LPCWSTR text) {
+  if (const auto fault = record_call("put_ResultText", {Field::text(text)})) {
+    return *fault;
+  }
+  result_text_ = text ? text : L"";
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE
+ScriptDialogOpeningEventArgs::GetDeferral(ICoreWebView2Deferral **deferral) {
+  if (const auto result = begin_getter<ICoreWebView2Deferral *>("GetDeferral", deferral, nullptr)) {
+    return *result;
+  }
+  if (!deferral) {
+    return E_POINTER;
+  }
+  if (deferred_) {
+    return E_UNEXPECTED;
+  }
+  deferred_ = true;
+  // The deferral holds the arguments: the answer may be read when it completes.
+  const ComPtr<ScriptDialogOpeningEventArgs> self(this);
+  const auto made = make_object<Deferral>([self] { self->answer(); });
+  made->AddRef();
+  *deferral = made.get();
+  return S_OK;
+}
+
+void ScriptDialogOpeningEventArgs::answer() {
+  log_callback("ScriptDialogAnswered", {Field::number(accepted_ ? 1 : 0)});
+}
+
 NavigationCompletedEventArgs::NavigationCompletedEventArgs(BOOL is_success,
                                                            COREWEBVIEW2_WEB_ERROR_STATUS status,
                                                            UINT64 navigation_id)

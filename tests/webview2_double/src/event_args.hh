@@ -7,6 +7,7 @@
 
 #include "com_object.hh"
 
+#include <functional>
 #include <string>
 
 namespace wv2d {
@@ -47,6 +48,58 @@ private:
   const std::wstring uri_;
   const COREWEBVIEW2_PERMISSION_KIND kind_;
   COREWEBVIEW2_PERMISSION_STATE state_ = COREWEBVIEW2_PERMISSION_STATE_DEFAULT;
+};
+
+// A process of the browser failed.
+class ProcessFailedEventArgs final : public ComObject<ICoreWebView2ProcessFailedEventArgs> {
+public:
+  explicit ProcessFailedEventArgs(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+
+  HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND *kind) override;
+
+private:
+  const COREWEBVIEW2_PROCESS_FAILED_KIND kind_;
+};
+
+// Answers a script dialog later; Complete is logged and runs the completion once.
+class Deferral final : public ComObject<ICoreWebView2Deferral> {
+public:
+  explicit Deferral(std::function<void()> on_complete);
+
+  HRESULT STDMETHODCALLTYPE Complete() override;
+
+private:
+  std::function<void()> on_complete_;
+};
+
+// A script dialog the page opens. Accept records the answer "OK" ("leave" for beforeunload);
+// the dialog is answered when the handlers return, or, after GetDeferral, at Complete.
+class ScriptDialogOpeningEventArgs final
+    : public ComObject<ICoreWebView2ScriptDialogOpeningEventArgs> {
+public:
+  ScriptDialogOpeningEventArgs(std::wstring uri, COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
+                               std::wstring message);
+
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) override;
+  HRESULT STDMETHODCALLTYPE get_Kind(COREWEBVIEW2_SCRIPT_DIALOG_KIND *kind) override;
+  HRESULT STDMETHODCALLTYPE get_Message(LPWSTR *message) override;
+  HRESULT STDMETHODCALLTYPE Accept() override;
+  HRESULT STDMETHODCALLTYPE get_DefaultText(LPWSTR *text) override;
+  HRESULT STDMETHODCALLTYPE get_ResultText(LPWSTR *text) override;
+  HRESULT STDMETHODCALLTYPE put_ResultText(LPCWSTR text) override;
+  HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral **deferral) override;
+
+  bool deferred() const { return deferred_; }
+  // Logs the answer, "-> ScriptDialogAnswered 1" (accepted) or "0".
+  void answer();
+
+private:
+  const std::wstring uri_;
+  const COREWEBVIEW2_SCRIPT_DIALOG_KIND kind_;
+  const std::wstring message_;
+  std::wstring result_text_;
+  bool accepted_ = false;
+  bool deferred_ = false;
 };
 
 class NavigationCompletedEventArgs final

@@ -17,9 +17,15 @@ ComPtr<Controller> target(const char *event) {
 
 } // namespace
 
-int raise_web_message(const std::wstring &message, bool is_json) {
+int raise_web_message(const std::wstring &message, bool is_json,
+                      const std::optional<std::wstring> &source) {
   const auto controller = target("WebMessageReceived");
-  return controller ? controller->web_view()->raise_web_message(message, is_json) : -1;
+  return controller ? controller->web_view()->raise_web_message(message, is_json, source) : -1;
+}
+
+int raise_content_loading() {
+  const auto controller = target("ContentLoading");
+  return controller ? controller->web_view()->raise_content_loading() : -1;
 }
 
 int raise_permission_requested(int kind, const std::wstring &uri, int *state) {
@@ -46,6 +52,20 @@ int raise_navigation_completed(bool is_success, int status,
 int raise_document_title_changed(const std::wstring &title) {
   const auto controller = target("DocumentTitleChanged");
   return controller ? controller->web_view()->raise_document_title_changed(title) : -1;
+}
+
+int raise_process_failed(int kind) {
+  const auto controller = target("ProcessFailed");
+  return controller ? controller->web_view()->raise_process_failed(
+                          static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind))
+                    : -1;
+}
+
+int raise_script_dialog(int kind, const std::wstring &message) {
+  const auto controller = target("ScriptDialogOpening");
+  return controller ? controller->web_view()->raise_script_dialog(
+                          static_cast<COREWEBVIEW2_SCRIPT_DIALOG_KIND>(kind), message)
+                    : -1;
 }
 
 void close_main_window() {

@@ -10,12 +10,17 @@
 
 namespace wv2d {
 
-int raise_web_message(const std::wstring &message, bool is_json);
+// `source`, when given, is the sender's address instead of the web view's current source.
+int raise_web_message(const std::wstring &message, bool is_json,
+                      const std::optional<std::wstring> &source = std::nullopt);
+int raise_content_loading();
 // `state`, when not null, receives the permission state the handlers left.
 int raise_permission_requested(int kind, const std::wstring &uri, int *state);
 int raise_navigation_completed(bool is_success, int status,
                                const std::optional<std::wstring> &source);
 int raise_document_title_changed(const std::wstring &title);
+int raise_process_failed(int kind);
+int raise_script_dialog(int kind, const std::wstring &message);
 
 // Posts WM_CLOSE to the root window of the newest open controller's parent window.
 void close_main_window();

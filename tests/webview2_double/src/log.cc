@@ -14,6 +14,7 @@ namespace {
 struct LogState {
   std::mutex mutex;
   std::string lines;
+  bool keep = true; // the in-process copy; the file gets every line either way
   UniqueHandle file;
 };
 
@@ -28,7 +29,9 @@ void write_line(std::string_view trigger_name, std::string line) {
   {
     LogState &state = log_state();
     std::lock_guard<std::mutex> lock(state.mutex);
-    state.lines += line;
+    if (state.keep) {
+      state.lines += line;
+    }
     if (state.file) {
       DWORD written = 0;
       WriteFile(state.file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
@@ -135,6 +138,12 @@ void clear_log() {
   LogState &state = log_state();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.lines.clear();
+}
+
+void keep_log_in_memory(bool keep) {
+  LogState &state = log_state();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  state.keep = keep;
 }
 
 void open_log_file_from_environment() {

@@ -58,6 +58,10 @@ std::string log_contents();
 // Empties the in-process log.
 void clear_log();
 
+// Whether lines are also kept in the process (true after a reset); long runs that only need
+// the file turn it off so that the process's memory stays flat.
+void keep_log_in_memory(bool keep);
+
 // Closes any log file and opens the one WV2_DOUBLE_LOG names, if set (lines are appended).
 void open_log_file_from_environment();
 

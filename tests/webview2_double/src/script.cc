@@ -50,7 +50,9 @@ void notify_logged(std::string_view name) {
     }
     const int occurrence = ++count->second;
     for (const Rule &rule : s.rules) {
-      if (rule.name == name && (rule.occurrence == 0 || rule.occurrence == occurrence)) {
+      const int last = rule.last != 0 ? rule.last : rule.occurrence;
+      if (rule.name == name &&
+          (rule.occurrence == 0 || (occurrence >= rule.occurrence && occurrence <= last))) {
         fired.push_back(rule);
       }
     }
@@ -68,6 +70,12 @@ void perform(const Action &action) {
   case Action::Kind::web_message_json:
     raise_web_message(action.text.value_or(L""), true);
     break;
+  case Action::Kind::web_message_from:
+    raise_web_message(action.text.value_or(L""), false, action.source);
+    break;
+  case Action::Kind::content_loading:
+    raise_content_loading();
+    break;
   case Action::Kind::permission:
     raise_permission_requested(action.number, action.text.value_or(L""), nullptr);
     break;
@@ -82,6 +90,12 @@ void perform(const Action &action) {
     break;
   case Action::Kind::quit:
     quit_message_loop();
+    break;
+  case Action::Kind::process_failed:
+    raise_process_failed(action.number);
+    break;
+  case Action::Kind::script_dialog:
+    raise_script_dialog(action.number, action.text.value_or(L""));
     break;
   }
 }

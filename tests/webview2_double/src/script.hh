@@ -17,21 +17,27 @@ struct Action {
   enum class Kind {
     web_message,          // text: the message string
     web_message_json,     // text: the JSON of a message that is not a string
+    web_message_from,     // source: the sender's address; text: the message string
+    content_loading,      // a new top-level document starts loading
     permission,           // number: permission kind; text: address of the requesting page
     navigation_completed, // number: IsSuccess; status: web error status; text: optional source
     title,                // text: the new document title
     close,                // WM_CLOSE to the root window of the newest controller's parent
     quit,                 // PostQuitMessage(0) on the thread that runs the action
+    process_failed,       // number: COREWEBVIEW2_PROCESS_FAILED_KIND
+    script_dialog,        // number: COREWEBVIEW2_SCRIPT_DIALOG_KIND; text: optional message
   };
   Kind kind = Kind::quit;
   int number = 0;
   int status = 0;
   std::optional<std::wstring> text;
+  std::optional<std::wstring> source;
 };
 
 struct Rule {
   std::string name; // the log line name that triggers the rule
   int occurrence;   // the Nth line of that name (from 1); 0 means every one
+  int last = 0;     // with a range N-M: the last line of the range
   DWORD delay_ms;
   Action action;
 };

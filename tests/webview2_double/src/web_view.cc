@@ -44,28 +44,23 @@ void reset_script_ids() {
 
 WebView::WebView() : settings_(make_object<Settings>()) {}
 
-int WebView::raise_web_message(const std::wstring &message, bool is_json) {
+int WebView::raise_web_message(const std::wstring &message, bool is_json,
+                               const std::optional<std::wstring> &source) {
   const ComPtr<WebView> self(this);
   const auto handlers = WebMessageReceived_.snapshot();
   log_callback("WebMessageReceived",
                {Field::word(is_json ? "json" : "text"), Field::text(message)});
-  const auto args = make_object<WebMessageReceivedEventArgs>(source_, message, is_json);
+  const auto args =
+      make_object<WebMessageReceivedEventArgs>(source.value_or(source_), message, is_json);
   return invoke_all(handlers, this, args.get());
 }
 
-int WebView::raise_web_message_from(const std::wstring &source, const std::wstring &message) {
+// The arguments object is not modelled: handlers receive null.
+int WebView::raise_content_loading() {
   const ComPtr<WebView> self(this);
-  const auto handlers = WebMessageReceived_.snapshot();
-  log_callback("WebMessageReceived", {Field::word("text"), Field::text(message)});
-  const auto args = make_object<WebMessageReceivedEventArgs>(source, message, false);
-  return invoke_all(handlers, this, args.get());
-}
-
-int WebView::raise_process_failed(int kind, ICoreWebView2ProcessFailedEventArgs *args) {
-  const ComPtr<WebView> self(this);
-  const auto handlers = ProcessFailed_.snapshot();
-  log_callback("ProcessFailed", {Field::number(kind)});
-  return invoke_all(handlers, this, args);
+  const auto handlers = ContentLoading_.snapshot();
+  log_callback("ContentLoading", {});
+  return invoke_all(handlers, this, static_cast<ICoreWebView2ContentLoadingEventArgs *>(nullptr));
 }
 
 std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
@@ -98,6 +93,31 @@ int WebView::raise_document_title_changed(const std::wstring &title) {
   const auto handlers = DocumentTitleChanged_.snapshot();
   log_callback("DocumentTitleChanged", {Field::text(title_)});
   return invoke_all(handlers, this, static_cast<IUnknown *>(nullptr));
+}
+
+int WebView::raise_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = ProcessFailed_.snapshot();
+  log_callback("ProcessFailed", {Field::number(kind)});
+  const auto args = make_object<ProcessFailedEventArgs>(kind);
+  const int count = invoke_all(handlers, this, args.get());
+  if (kind == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED) {
+    close(); // every web view of the browser is gone with it
+  }
+  return count;
+}
+
+int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
+                                 const std::wstring &message) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = ScriptDialogOpening_.snapshot();
+  log_callback("ScriptDialogOpening", {Field::number(kind), Field::text(message)});
+  const auto args = make_object<ScriptDialogOpeningEventArgs>(source_, kind, message);
+  const int count = invoke_all(handlers, this, args.get());
+  if (!args->deferred()) {
+    args->answer();
+  }
+  return count;
 }
 
 void WebView::close() {

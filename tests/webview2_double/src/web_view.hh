@@ -33,11 +33,9 @@ class WebView final : public ComObject<ICoreWebView2> {
 public:
   WebView();
 
-  int raise_web_message(const std::wstring &message, bool is_json);
-  // A string message from the document at `source`.
-  int raise_web_message_from(const std::wstring &source, const std::wstring &message);
-  // `args` is an ICoreWebView2ProcessFailedEventArgs of the page's making.
-  int raise_process_failed(int kind, ICoreWebView2ProcessFailedEventArgs *args);
+  int raise_web_message(const std::wstring &message, bool is_json,
+                        const std::optional<std::wstring> &source = std::nullopt);
+  int raise_content_loading();
   // Returns the handler count and the permission state the handlers left.
   std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
   raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri);
@@ -45,6 +43,8 @@ public:
   int raise_navigation_completed(bool is_success, COREWEBVIEW2_WEB_ERROR_STATUS status,
                                  const std::optional<std::wstring> &source);
   int raise_document_title_changed(const std::wstring &title);
+  int raise_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+  int raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std::wstring &message);
 
   // Releases every registered handler; events are no longer raised on this web view.
   void close();

@@ -88,51 +88,8 @@ std::string data_url(const std::string &html) {
   return url;
 }
 
-// ICoreWebView2ProcessFailedEventArgs: only the kind.
-class ProcessFailedArgs final : public IUnknown {
-public:
-  explicit ProcessFailedArgs(int kind) : kind_(kind) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-    static const IID args_iid = {
-        0x8155A9A4, 0x1474, 0x4A86, {0x8C, 0xAE, 0x15, 0x1B, 0x0F, 0xA6, 0xB8, 0xCA}};
-    if (!out) {
-      return E_POINTER;
-    }
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, args_iid)) {
-      *out = this;
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      delete this;
-    }
-    return left;
-  }
-  // Slot 3 of the published interface.
-  virtual HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(int *kind) {
-    if (!kind) {
-      return E_POINTER;
-    }
-    *kind = kind_;
-    return S_OK;
-  }
-
-private:
-  ~ProcessFailedArgs() = default;
-  std::atomic<ULONG> references_{1};
-  const int kind_;
-};
-
 void raise_process_failed(wv2d::WebView *view, int kind) {
-  auto *args = new ProcessFailedArgs(kind);
-  view->raise_process_failed(kind, reinterpret_cast<ICoreWebView2ProcessFailedEventArgs *>(args));
-  args->Release();
+  view->raise_process_failed(static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind));
 }
 
 } // namespace
@@ -405,6 +362,7 @@ void BrowserPage::on_frame_navigated(const Json &frame) {
   if (error_page_) {
     return;
   }
+  view_->raise_content_loading(); // a new top document: replies to the old one are void
   // No protocol event tells of a permission request: ask the program about the clipboard once
   // for each new origin, before its pages can ask, and apply the answer.
   const std::string origin = web_origin(url);
@@ -433,9 +391,9 @@ void BrowserPage::on_binding(const Json &params) {
     report_title(payload);
   } else if (name == "__zoRuntimePost" && !payload.empty()) {
     if (payload[0] == 's') {
-      view_->raise_web_message_from(wide(visible_url(document_url_)), wide(payload.substr(1)));
+      view_->raise_web_message(wide(payload.substr(1)), false, wide(visible_url(document_url_)));
     } else {
-      view_->raise_web_message(wide(payload.substr(1)), true);
+      view_->raise_web_message(wide(payload.substr(1)), true, wide(visible_url(document_url_)));
     }
   }
 }

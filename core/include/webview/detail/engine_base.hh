@@ -59,20 +59,25 @@ public:
   op_result<void *> get_browser_controller() { return browser_controller_impl(); }
 
   op_status bind(const std::string &name, binding_callback fn, void *arg) {
-    if (bindings_.count(name) > 0) {
-      return op_status::failure(error_duplicate);
-    }
-    bindings_.emplace(name, binding_context{std::move(fn), arg});
-    replace_bind_script();
-    // Gives the already loaded document the function at once.
-    eval(make_on_bind_script(name));
-    return {};
+    return add_binding(name, binding_context{std::move(fn), arg, nullptr});
   }
 
   op_status bind(const std::string &name, sync_binding fn) {
     auto wrapper = [this, fn = std::move(fn)](const std::string &id, const std::string &req,
                                               void * /*arg*/) { resolve(id, 0, fn(req)); };
     return bind(name, binding_callback(wrapper), nullptr);
+  }
+
+  // Like the synchronous form, but the function also receives the address of the calling
+  // document and chooses the status of its answer.
+  op_status bind_with_source(const std::string &name, sourced_binding fn) {
+    binding_context context;
+    context.sourced = [this, fn = std::move(fn)](const std::string &id, const std::string &req,
+                                                 const std::string &source) {
+      binding_answer answer = fn(req, source);
+      resolve(id, answer.status, answer.result);
+    };
+    return add_binding(name, std::move(context));
   }
 
   op_status unbind(const std::string &name) {
@@ -86,12 +91,17 @@ public:
     return {};
   }
 
-  // May be called from any thread: it only builds text and dispatches the reply.
+  // May be called from any thread: it only builds text and dispatches the reply. A reply to a
+  // call made by a document that has since been replaced is dropped, so that its result never
+  // reaches the next document.
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
     auto result_part = result.empty() ? std::string("undefined") : escape_json(result);
     // Large results (a launch file is tens of megabytes) are moved, never copied, and the escaped
     // text is released as soon as the script holds it.
     return dispatch([id, status, this, result_part = std::move(result_part)]() mutable {
+      if (!take_pending_call(id)) {
+        return;
+      }
       std::string script = make_reply_script(id, status, result_part);
       std::string().swap(result_part);
       eval(script);
@@ -151,9 +161,23 @@ protected:
   virtual op_status set_html_impl(const std::string &html) = 0;
   virtual op_status eval_impl(const std::string &js) = 0;
 
+  // Adding a script may run the loop (the browser answers asynchronously), and a task run there
+  // may add or replace scripts in turn: such changes wait until the current one is done, so
+  // the list never changes under a walk and every script is installed once, in order. A
+  // deferred addition returns null.
   virtual user_script *add_user_script(const std::string &js) {
-    user_scripts_.push_back(add_user_script_impl(js));
-    return &user_scripts_.back();
+    if (scripts_busy_) {
+      deferred_scripts_.push_back(js);
+      return nullptr;
+    }
+    user_script *added = nullptr;
+    {
+      script_change change(*this);
+      user_scripts_.push_back(add_user_script_impl(js));
+      added = &user_scripts_.back();
+    }
+    apply_deferred_script_changes();
+    return added;
   }
 
   virtual user_script add_user_script_impl(const std::string &js) = 0;
@@ -163,6 +187,7 @@ protected:
   // Reinstalls every script in its order; only entries equal to `old_script` get `new_code`.
   virtual user_script *replace_user_script(const user_script &old_script,
                                            const std::string &new_code) {
+    script_change change(*this);
     remove_all_user_scripts_impl(user_scripts_);
     // Matches are decided before any entry changes: old_script may itself be one of the entries.
     std::vector<bool> matches;
@@ -182,6 +207,17 @@ protected:
     return replaced;
   }
 
+  // The browser was replaced and knows none of the scripts: each is installed again, in order.
+  void reinstall_user_scripts() {
+    {
+      script_change change(*this);
+      for (auto &entry : user_scripts_) {
+        entry = add_user_script_impl(entry.get_code());
+      }
+    }
+    apply_deferred_script_changes();
+  }
+
   // A page posted `msg`; the call runs later from the loop, never inside this function.
   virtual void on_message(const std::string &msg) {
     auto id = parse_json_value(msg, "id", 0);
@@ -191,19 +227,42 @@ protected:
     if (found == bindings_.end()) {
       return;
     }
+    if (pending_calls_.size() >= max_pending_calls) {
+      return; // a page that never lets its calls be answered gets no more memory
+    }
+    pending_calls_.emplace(id, document_serial_);
     binding_context context = found->second;
-    dispatch([context = std::move(context), id = std::move(id), params = std::move(params)] {
-      if (!context.callback) {
-        return;
-      }
+    dispatch([context = std::move(context), id = std::move(id), params = std::move(params),
+              source = message_source_] {
       try {
-        context.callback(id, params, context.arg);
+        if (context.sourced) {
+          context.sourced(id, params, source);
+        } else if (context.callback) {
+          context.callback(id, params, context.arg);
+        }
       } catch (...) {
         // A throwing handler leaves its call unanswered rather than unwinding through the
         // platform's message dispatch.
       }
     });
   }
+
+  // The backend's entry for a message together with the address of the document that sent it;
+  // the message still reaches on_message, so an engine that overrides it sees every message.
+  void receive_message(const std::string &msg, const std::string &source) {
+    message_source_ = source;
+    try {
+      on_message(msg);
+    } catch (...) {
+      message_source_.clear();
+      throw;
+    }
+    message_source_.clear();
+  }
+
+  // The backend calls this when a new top-level document starts loading: calls made by earlier
+  // documents are no longer answered.
+  void on_document_changed() { ++document_serial_; }
 
   virtual void on_window_created() { ++window_count; }
 
@@ -226,20 +285,85 @@ protected:
   const std::list<user_script> &user_scripts() const noexcept { return user_scripts_; }
 
 private:
+  // Marks a change of the script list in progress for as long as it lives.
+  class script_change {
+  public:
+    explicit script_change(engine_base &engine) : engine_(engine) { engine_.scripts_busy_ = true; }
+    ~script_change() { engine_.scripts_busy_ = false; }
+    script_change(const script_change &) = delete;
+    script_change &operator=(const script_change &) = delete;
+
+  private:
+    engine_base &engine_;
+  };
+
+  // Applies, in order, the changes asked for while the list was being changed. Each may defer
+  // further changes, which this loop then applies as well.
+  void apply_deferred_script_changes() {
+    while (!scripts_busy_ && (bind_script_stale_ || !deferred_scripts_.empty())) {
+      if (bind_script_stale_) {
+        bind_script_stale_ = false;
+        replace_bind_script();
+      } else {
+        std::string js = std::move(deferred_scripts_.front());
+        deferred_scripts_.erase(deferred_scripts_.begin());
+        add_user_script(js);
+      }
+    }
+  }
+
+  // Outstanding calls beyond this many are dropped unanswered.
+  static constexpr std::size_t max_pending_calls = 262144;
+
+  op_status add_binding(const std::string &name, binding_context context) {
+    if (bindings_.count(name) > 0) {
+      return op_status::failure(error_duplicate);
+    }
+    bindings_.emplace(name, std::move(context));
+    replace_bind_script();
+    // Gives the already loaded document the function at once.
+    eval(make_on_bind_script(name));
+    return {};
+  }
+
+  // Whether a reply to call `id` may be evaluated: false when the call came from a document
+  // that has been replaced since. Replies to ids that no page sent are evaluated as before.
+  bool take_pending_call(const std::string &id) {
+    auto pending = pending_calls_.find(id);
+    if (pending == pending_calls_.end()) {
+      return true;
+    }
+    const bool current = pending->second == document_serial_;
+    pending_calls_.erase(pending);
+    return current;
+  }
+
   void replace_bind_script() {
+    if (scripts_busy_) {
+      bind_script_stale_ = true; // rebuilt from the bindings as they are once the change is done
+      return;
+    }
     if (bind_script_) {
       bind_script_ = replace_user_script(*bind_script_, create_bind_script());
     } else {
       bind_script_ = add_user_script(create_bind_script());
     }
+    apply_deferred_script_changes();
   }
 
   std::map<std::string, binding_context> bindings_;
   user_script *bind_script_ = nullptr;
   std::list<user_script> user_scripts_;
+  bool scripts_busy_ = false;
+  bool bind_script_stale_ = false;
+  std::vector<std::string> deferred_scripts_;
   bool init_script_added_ = false;
   bool size_set_ = false;
   bool owns_window_;
+  // Calls received and not yet answered: id -> the document that made them (UI thread only).
+  std::multimap<std::string, std::uint64_t> pending_calls_;
+  std::uint64_t document_serial_ = 0;
+  std::string message_source_; // sender of the message being received
 };
 
 } // namespace detail

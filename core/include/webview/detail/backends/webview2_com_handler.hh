@@ -20,20 +20,42 @@ namespace detail {
 // HRESULT_FROM_WIN32(ERROR_INVALID_STATE): the user data folder is in use with other options.
 constexpr HRESULT webview2_folder_in_use = static_cast<HRESULT>(0x8007139F);
 
+// Web messages larger than this (UTF-8 bytes) are dropped unread.
+constexpr std::size_t max_web_message_bytes = 1024 * 1024;
+
+// The text of a browser string, freed at once; empty for a failed call or a null text.
+template <typename Getter> std::string take_browser_text(Getter &&get) {
+  LPWSTR text = nullptr;
+  const HRESULT result = get(&text);
+  std::string utf8;
+  if (SUCCEEDED(result) && text != nullptr) {
+    utf8 = utf16_to_utf8(text);
+  }
+  if (text != nullptr) {
+    CoTaskMemFree(text);
+  }
+  return utf8;
+}
+
 class webview2_com_handler : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
                              public ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
                              public ICoreWebView2WebMessageReceivedEventHandler,
-                             public ICoreWebView2PermissionRequestedEventHandler {
+                             public ICoreWebView2PermissionRequestedEventHandler,
+                             public ICoreWebView2ContentLoadingEventHandler {
 public:
-  using message_callback = std::function<void(const std::string &)>;
+  // (message, address of the document that sent it)
+  using message_callback = std::function<void(const std::string &, const std::string &)>;
+  using document_callback = std::function<void()>;
+  // Whether a document at this address may read the clipboard.
+  using origin_filter = std::function<bool(const std::string &)>;
   using controller_callback = std::function<void(ICoreWebView2Controller *, ICoreWebView2 *)>;
   using attempt_callable = std::function<HRESULT()>;
 
   // Starts with one reference, owned by the creator.
   webview2_com_handler(HWND parent_window, message_callback on_message,
-                       controller_callback on_controller)
+                       controller_callback on_controller, document_callback on_document = nullptr)
       : parent_window_(parent_window), on_message_(std::move(on_message)),
-        on_controller_(std::move(on_controller)) {}
+        on_controller_(std::move(on_controller)), on_document_(std::move(on_document)) {}
   webview2_com_handler(const webview2_com_handler &) = delete;
   webview2_com_handler &operator=(const webview2_com_handler &) = delete;
 
@@ -60,6 +82,8 @@ public:
       found = static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this);
     } else if (IsEqualIID(iid, IID_ICoreWebView2PermissionRequestedEventHandler)) {
       found = static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this);
+    } else if (IsEqualIID(iid, IID_ICoreWebView2ContentLoadingEventHandler)) {
+      found = static_cast<ICoreWebView2ContentLoadingEventHandler *>(this);
     }
     *object = found;
     if (found == nullptr) {
@@ -69,15 +93,19 @@ public:
     return S_OK;
   }
 
-  // Environment created: ask it for a controller in the parent window.
+  // Environment created: ask it for a controller in the parent window. No exception leaves any
+  // Invoke of this object: it would unwind into the browser and end the process.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Environment *env) override {
-    if (SUCCEEDED(result) && env != nullptr &&
-        SUCCEEDED(env->CreateCoreWebView2Controller(
-            parent_window_,
-            static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
-      return S_OK;
+    try {
+      if (SUCCEEDED(result) && env != nullptr &&
+          SUCCEEDED(env->CreateCoreWebView2Controller(
+              parent_window_,
+              static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
+        return S_OK;
+      }
+      try_create_environment();
+    } catch (...) {
     }
-    try_create_environment();
     return S_OK;
   }
 
@@ -85,61 +113,60 @@ public:
 
   // Controller created: connect messages and permissions, then hand both objects over.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Controller *controller) override {
-    if (SUCCEEDED(result)) {
-      ICoreWebView2 *webview = nullptr;
-      EventRegistrationToken token{};
-      if (controller != nullptr) {
-        controller->get_CoreWebView2(&webview);
-      }
-      if (webview != nullptr) {
-        webview->add_WebMessageReceived(
-            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
-        webview->add_PermissionRequested(
-            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
-      }
-      if (on_controller_) {
-        on_controller_(controller, webview);
-      }
-      if (webview != nullptr) {
-        webview->Release(); // the engine took its own reference
-      }
+    try {
+      return controller_completed(result, controller);
+    } catch (...) {
       return S_OK;
     }
-    // The parent window went away, or the folder is in use with other options: retrying cannot
-    // help, and the engine keeps waiting until the loop is asked to quit.
-    if (result == E_ABORT || result == webview2_folder_in_use) {
-      return S_OK;
-    }
-    try_create_environment();
-    return S_OK;
   }
 
+  // A message of at most max_web_message_bytes goes to the engine with its sender's address.
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
                                    ICoreWebView2WebMessageReceivedEventArgs *args) override {
-    if (args == nullptr) {
-      return S_OK;
-    }
-    LPWSTR message = nullptr;
-    const HRESULT result = args->TryGetWebMessageAsString(&message);
-    if (SUCCEEDED(result) && message != nullptr && on_message_) {
-      on_message_(utf16_to_utf8(message));
-    }
-    if (message != nullptr) {
-      CoTaskMemFree(message);
+    try {
+      if (args != nullptr && on_message_) {
+        receive_web_message(args);
+      }
+    } catch (...) {
+      // The message is dropped; nothing may unwind into the browser.
     }
     return S_OK;
   }
 
-  // Only reading the clipboard is granted; every other request keeps the browser's default.
+  // Reading the clipboard is granted to the documents the filter admits (to every document when
+  // there is no filter); every other request keeps the browser's default.
   HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
                                    ICoreWebView2PermissionRequestedEventArgs *args) override {
-    COREWEBVIEW2_PERMISSION_KIND kind{};
-    if (args != nullptr && SUCCEEDED(args->get_PermissionKind(&kind)) &&
-        kind == COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ) {
+    try {
+      COREWEBVIEW2_PERMISSION_KIND kind{};
+      if (args == nullptr || FAILED(args->get_PermissionKind(&kind)) ||
+          kind != COREWEBVIEW2_PERMISSION_KIND_CLIPBOARD_READ) {
+        return S_OK;
+      }
+      if (clipboard_filter_ && !clipboard_filter_(take_browser_text(
+                                   [args](LPWSTR *uri) { return args->get_Uri(uri); }))) {
+        return S_OK;
+      }
       args->put_State(COREWEBVIEW2_PERMISSION_STATE_ALLOW);
+    } catch (...) {
+      // The request keeps the browser's default answer.
     }
     return S_OK;
   }
+
+  // A new top-level document starts loading.
+  HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 * /*sender*/,
+                                   ICoreWebView2ContentLoadingEventArgs * /*args*/) override {
+    try {
+      if (on_document_) {
+        on_document_();
+      }
+    } catch (...) {
+    }
+    return S_OK;
+  }
+
+  void set_clipboard_filter(origin_filter filter) { clipboard_filter_ = std::move(filter); }
 
   void set_attempt_fn(attempt_callable attempt) { attempt_ = std::move(attempt); }
 
@@ -148,6 +175,8 @@ public:
   void disconnect() {
     on_message_ = nullptr;
     on_controller_ = nullptr;
+    on_document_ = nullptr;
+    clipboard_filter_ = nullptr;
     attempt_ = nullptr;
   }
 
@@ -170,9 +199,76 @@ public:
   }
 
 private:
+  HRESULT controller_completed(HRESULT result, ICoreWebView2Controller *controller) {
+    if (SUCCEEDED(result)) {
+      ICoreWebView2 *webview = nullptr;
+      EventRegistrationToken token{};
+      if (controller != nullptr) {
+        controller->get_CoreWebView2(&webview);
+      }
+      if (webview != nullptr) {
+        webview->add_WebMessageReceived(
+            static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this), &token);
+        webview->add_PermissionRequested(
+            static_cast<ICoreWebView2PermissionRequestedEventHandler *>(this), &token);
+        webview->add_ContentLoading(static_cast<ICoreWebView2ContentLoadingEventHandler *>(this),
+                                    &token);
+      }
+      if (on_controller_) {
+        on_controller_(controller, webview);
+      }
+      if (webview != nullptr) {
+        webview->Release(); // the engine took its own reference
+      }
+      return S_OK;
+    }
+    // The parent window went away, or the folder is in use with other options: retrying cannot
+    // help, and the engine waits until its deadline or until the loop is asked to quit.
+    if (result == E_ABORT || result == webview2_folder_in_use) {
+      return S_OK;
+    }
+    try_create_environment();
+    return S_OK;
+  }
+
+  // Reads at most `limit` + 1 units of a NUL-terminated text.
+  static bool longer_than(const wchar_t *text, std::size_t limit) {
+    for (std::size_t n = 0; n <= limit; ++n) {
+      if (text[n] == L'\0') {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  void receive_web_message(ICoreWebView2WebMessageReceivedEventArgs *args) {
+    LPWSTR message = nullptr;
+    const HRESULT result = args->TryGetWebMessageAsString(&message);
+    struct freed {
+      LPWSTR text;
+      ~freed() {
+        if (text != nullptr) {
+          CoTaskMemFree(text);
+        }
+      }
+    } hold{message};
+    // Every UTF-16 unit becomes at least one UTF-8 byte, so a longer text is too large for sure
+    // and is dropped before it is converted.
+    if (FAILED(result) || message == nullptr || longer_than(message, max_web_message_bytes)) {
+      return;
+    }
+    std::string text = utf16_to_utf8(message);
+    if (text.size() > max_web_message_bytes) {
+      return;
+    }
+    on_message_(text, take_browser_text([args](LPWSTR *uri) { return args->get_Source(uri); }));
+  }
+
   HWND parent_window_;
   message_callback on_message_;
   controller_callback on_controller_;
+  document_callback on_document_;
+  origin_filter clipboard_filter_;
   std::atomic<ULONG> ref_count_{1};
   attempt_callable attempt_;
   std::uint32_t max_attempts_ = 60;
@@ -212,8 +308,11 @@ public:
     return remaining;
   }
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, LPCWSTR id) override {
-    if (done_) {
-      done_(result, id);
+    try {
+      if (done_) {
+        done_(result, id);
+      }
+    } catch (...) {
     }
     return S_OK;
   }

@@ -121,6 +121,9 @@ WEBVIEW2_INTERFACE_ID(ICoreWebView2PermissionRequestedEventArgs,
 WEBVIEW2_INTERFACE_ID(ICoreWebView2NavigationCompletedEventArgs,
                       "30D68B7D-20D9-4752-A9CA-EC8448FBB5C1")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2Deferral, "C10E7F7B-B585-46F0-A623-8BEFBF3E4EE0")
+WEBVIEW2_INTERFACE_ID(ICoreWebView2ProcessFailedEventArgs, "8155A9A4-1474-4A86-8CAE-151B0FA6B8CA")
+WEBVIEW2_INTERFACE_ID(ICoreWebView2ScriptDialogOpeningEventArgs,
+                      "7390BB70-ABE0-4843-9529-F143B31B03D6")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2EnvironmentOptions, "2FDE08A8-1E9A-4766-8C05-95A9CEB9D1C5")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
                       "4E8A3389-C9D8-4BD2-B6B5-124FEE6CC14D")
@@ -179,8 +182,6 @@ struct ICoreWebView2DevToolsProtocolEventReceiver;
 struct ICoreWebView2NavigationStartingEventArgs;
 struct ICoreWebView2ContentLoadingEventArgs;
 struct ICoreWebView2SourceChangedEventArgs;
-struct ICoreWebView2ScriptDialogOpeningEventArgs;
-struct ICoreWebView2ProcessFailedEventArgs;
 struct ICoreWebView2NewWindowRequestedEventArgs;
 struct ICoreWebView2WebResourceRequestedEventArgs;
 struct ICoreWebView2MoveFocusRequestedEventArgs;
@@ -486,6 +487,46 @@ struct DECLSPEC_NOVTABLE ICoreWebView2NavigationCompletedEventArgs : public IUnk
   /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64 *navigationId) = 0;
 };
 
+// Which process of the browser failed.
+enum COREWEBVIEW2_PROCESS_FAILED_KIND : int {
+  COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED = 0,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED = 1,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE = 2,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_FRAME_RENDER_PROCESS_EXITED = 3,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_UTILITY_PROCESS_EXITED = 4,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_SANDBOX_HELPER_PROCESS_EXITED = 5,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_GPU_PROCESS_EXITED = 6,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_PLUGIN_PROCESS_EXITED = 7,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_PPAPI_BROKER_PROCESS_EXITED = 8,
+  COREWEBVIEW2_PROCESS_FAILED_KIND_UNKNOWN_PROCESS_EXITED = 9,
+};
+
+// Arguments of a failed browser process. Slot 3.
+struct DECLSPEC_NOVTABLE ICoreWebView2ProcessFailedEventArgs : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE
+  get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND *processFailedKind) = 0;
+};
+
+enum COREWEBVIEW2_SCRIPT_DIALOG_KIND : int {
+  COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT = 0,
+  COREWEBVIEW2_SCRIPT_DIALOG_KIND_CONFIRM = 1,
+  COREWEBVIEW2_SCRIPT_DIALOG_KIND_PROMPT = 2,
+  COREWEBVIEW2_SCRIPT_DIALOG_KIND_BEFOREUNLOAD = 3,
+};
+
+// Arguments of a script dialog the page opens (raised only while the browser's own dialogs are
+// off); Accept means OK, or "leave" for a beforeunload dialog. Slots 3-10.
+struct DECLSPEC_NOVTABLE ICoreWebView2ScriptDialogOpeningEventArgs : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) = 0;
+  /* 4 */ virtual HRESULT STDMETHODCALLTYPE get_Kind(COREWEBVIEW2_SCRIPT_DIALOG_KIND *kind) = 0;
+  /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_Message(LPWSTR *message) = 0;
+  /* 6 */ virtual HRESULT STDMETHODCALLTYPE Accept() = 0;
+  /* 7 */ virtual HRESULT STDMETHODCALLTYPE get_DefaultText(LPWSTR *defaultText) = 0;
+  /* 8 */ virtual HRESULT STDMETHODCALLTYPE get_ResultText(LPWSTR *resultText) = 0;
+  /* 9 */ virtual HRESULT STDMETHODCALLTYPE put_ResultText(LPCWSTR resultText) = 0;
+  /* 10 */ virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral **deferral) = 0;
+};
+
 // Lets an event handler answer later (returned by GetDeferral). Slot 3.
 struct DECLSPEC_NOVTABLE ICoreWebView2Deferral : public IUnknown {
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE Complete() = 0;
@@ -679,7 +720,9 @@ static_assert(sizeof(COREWEBVIEW2_MOVE_FOCUS_REASON) == 4 &&
                   sizeof(COREWEBVIEW2_PERMISSION_STATE) == 4 &&
                   sizeof(COREWEBVIEW2_WEB_ERROR_STATUS) == 4 &&
                   sizeof(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT) == 4 &&
-                  sizeof(COREWEBVIEW2_WEB_RESOURCE_CONTEXT) == 4,
+                  sizeof(COREWEBVIEW2_WEB_RESOURCE_CONTEXT) == 4 &&
+                  sizeof(COREWEBVIEW2_PROCESS_FAILED_KIND) == 4 &&
+                  sizeof(COREWEBVIEW2_SCRIPT_DIALOG_KIND) == 4,
               "WebView2 enumerations are 32-bit");
 
 #undef WEBVIEW2_INTERFACE_ID

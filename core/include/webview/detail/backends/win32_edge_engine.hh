@@ -5,11 +5,15 @@
 #include "../../exception.hh"
 #include "../engine_base.hh"
 #include "../utf.hh"
+#include "com_ref.hh"
 #include "webview2_com_handler.hh"
 #include "webview2_embedding.hh"
+#include "webview2_event_handler.hh"
 #include "webview2_interfaces.hh"
+#include "webview2_recovery_policy.hh"
 #include "webview2_runtime.hh"
 #include "win32_dpi.hh"
+#include "win32_message_wait.hh"
 #include "win32_theme.hh"
 
 #include <windows.h>
@@ -19,6 +23,7 @@
 #include <shlwapi.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <list>
 #include <memory>
@@ -36,11 +41,20 @@ public:
   std::wstring code;
 };
 
+// How long the engine waits for the browser. A cold start of the runtime on a slow machine takes
+// seconds; past these limits the user is better served by the fallback than by a hidden window.
+struct win32_edge_deadlines {
+  std::chrono::milliseconds browser{60000}; // environment and controller, once they are asked for
+  std::chrono::milliseconds script{5000};   // one script registration
+  std::chrono::milliseconds leave{3000};    // the page's answer when its window is closed
+};
+
 class win32_edge_engine : public engine_base {
 public:
   // With a null `window` the engine creates and owns its main window; otherwise `window` is the
   // host's window handle, or the address of a variable holding it. Throws webview::exception.
-  win32_edge_engine(bool debug, void *window) : engine_base(window == nullptr) {
+  win32_edge_engine(bool debug, void *window, win32_edge_deadlines limits = {})
+      : engine_base(window == nullptr), deadlines(limits), debug(debug) {
     loader_module = LoadLibraryW(webview2_loader_library);
     try {
       construct(debug, window);
@@ -53,7 +67,18 @@ public:
   win32_edge_engine(const win32_edge_engine &) = delete;
   win32_edge_engine &operator=(const win32_edge_engine &) = delete;
 
+  // Clipboard reads are granted only to documents whose address `filter` admits; without a
+  // filter every document may read it.
+  void set_clipboard_read_filter(std::function<bool(const std::string &)> filter) {
+    clipboard_read_filter = std::move(filter);
+    if (com_handler) {
+      com_handler->set_clipboard_filter(clipboard_read_filter);
+    }
+  }
+
   ~win32_edge_engine() override {
+    destroying = true;
+    stop_leave_timer();
     release_browser();
     detach_windows();
     destroy_widget_and_main_window();
@@ -64,24 +89,46 @@ public:
     free_loader_and_com();
   }
 
+  // `fn` attaches what the host adds to the browser (settings, event hooks). It runs now when the
+  // browser exists, and again each time the engine replaced a failed browser, after the engine's
+  // own settings, handlers and scripts are back; get_browser_controller then gives the new one.
+  void on_browser_created(std::function<void()> fn) {
+    browser_created = std::move(fn);
+    if (browser_created && controller) {
+      browser_created();
+    }
+  }
+
+  // Sees every message of an owned main window first; returning true answers it with *result.
+  void set_main_window_hook(std::function<bool(UINT, WPARAM, LPARAM, LRESULT *)> hook) {
+    main_window_hook = std::move(hook);
+  }
+
+  // The question asked when a page with unsaved work is closed (Yes leaves, No stays).
+  void set_leave_prompt(std::wstring text) { leave_prompt = std::move(text); }
+
+  // The browser failed more often than it may be recovered; an owned window was then closed.
+  bool browser_lost() const noexcept { return lost; }
+
 protected:
   // Part of the engine's browser calls -------------------------------------------------------
   op_status navigate_impl(const std::string &url) override {
-    if (browser != nullptr) {
+    remember_address(url);
+    if (browser) {
       browser->Navigate(utf8_to_utf16(url).c_str());
     }
     return {};
   }
 
   op_status set_html_impl(const std::string &html) override {
-    if (browser != nullptr) {
+    if (browser) {
       browser->NavigateToString(utf8_to_utf16(html).c_str());
     }
     return {};
   }
 
   op_status eval_impl(const std::string &js) override {
-    if (browser != nullptr) {
+    if (browser) {
       browser->ExecuteScript(utf8_to_utf16(js).c_str(), nullptr);
     }
     return {};
@@ -98,11 +145,13 @@ protected:
           }
           *done = true;
         });
-    if (browser != nullptr &&
-        SUCCEEDED(browser->AddScriptToExecuteOnDocumentCreated(code.c_str(), handler))) {
+    if (browser && SUCCEEDED(browser->AddScriptToExecuteOnDocumentCreated(code.c_str(), handler))) {
       // The default size must not apply while the loop runs here; it is queued again below.
       set_default_size_guard(true);
-      run_event_loop_while([done] { return !*done; });
+      // Past the deadline the script keeps an empty id; a late completion finds only `id`.
+      if (wait_until([done] { return *done; }, deadlines.script) == wait_outcome::quit) {
+        PostQuitMessage(quit_code);
+      }
       if (!window_shown) {
         set_default_size_guard(false);
         dispatch_size_default();
@@ -114,7 +163,7 @@ protected:
   }
 
   void remove_all_user_scripts_impl(const std::list<user_script> &scripts) override {
-    if (browser == nullptr) {
+    if (!browser) {
       return;
     }
     for (const auto &script : scripts) {
@@ -129,7 +178,7 @@ protected:
   // Windows and loop -------------------------------------------------------------------------
   op_result<void *> window_impl() override { return handle_or_error(main_window); }
   op_result<void *> widget_impl() override { return handle_or_error(widget_window); }
-  op_result<void *> browser_controller_impl() override { return handle_or_error(controller); }
+  op_result<void *> browser_controller_impl() override { return handle_or_error(controller.get()); }
 
   op_status run_impl() override {
     MSG msg;
@@ -185,10 +234,10 @@ protected:
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
     if (owns_window() && !window_shown) {
+      window_shown = true;
       ShowWindow(main_window, SW_SHOW);
       UpdateWindow(main_window);
-      SetFocus(main_window);
-      window_shown = true;
+      SetFocus(main_window); // WM_SETFOCUS hands it on to the browser
     }
     return {};
   }
@@ -196,8 +245,12 @@ protected:
   void run_event_loop_while(std::function<bool()> fn) override {
     MSG msg;
     while (fn()) {
-      if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-        return; // a WM_QUIT taken here is not posted again
+      const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+      if (got <= 0) {
+        if (got == 0) {
+          PostQuitMessage(static_cast<int>(msg.wParam)); // the outer loop must end too
+        }
+        return;
       }
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
@@ -233,8 +286,10 @@ private:
     }
     create_widget_window(instance);
     create_message_window(instance);
-    auto status =
-        embed(widget_window, debug, [this](const std::string &message) { on_message(message); });
+    web_message_callback = [this](const std::string &message, const std::string &source) {
+      receive_message(message, source);
+    };
+    auto status = embed(widget_window, debug);
     if (!status.ok()) {
       throw exception{status.error().code, status.error().message};
     }
@@ -305,72 +360,145 @@ private:
   }
 
   // Embedding --------------------------------------------------------------------------------
-  op_status embed(HWND widget, bool debug, webview2_com_handler::message_callback on_web_message) {
-    // Shared with the callback, which the browser may still call after this function returned.
-    auto not_ready = std::make_shared<std::atomic_flag>();
-    not_ready->test_and_set();
-
-    std::wstring user_data_folder;
+  op_status embed(HWND widget, bool debug) {
     if (!make_user_data_folder(user_data_folder)) {
       return op_status::failure(error_unspecified, "SHGetFolderPathW failed");
     }
-    com_handler = new webview2_com_handler(
-        widget, std::move(on_web_message),
-        [this, not_ready](ICoreWebView2Controller *new_controller, ICoreWebView2 *new_browser) {
-          if (new_controller != nullptr && new_browser != nullptr) {
-            new_controller->AddRef();
-            new_browser->AddRef();
-            controller = new_controller;
-            browser = new_browser;
-          }
-          not_ready->clear();
-        });
-    const HMODULE loader = loader_module;
-    auto *handler = com_handler;
-    com_handler->set_attempt_fn([loader, user_data_folder, handler] {
-      return create_browser_environment(loader, user_data_folder, handler);
-    });
-    com_handler->try_create_environment();
-
-    MSG msg;
-    while (not_ready->test_and_set()) {
-      const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-      if (got < 0) {
-        break;
-      }
-      if (msg.message == WM_QUIT) {
-        return op_status::failure(error_canceled);
-      }
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+    if (create_browser(widget)) {
+      return op_status::failure(error_canceled); // the quit is consumed: embedding was cancelled
     }
-    if (controller == nullptr || browser == nullptr) {
+    if (!controller || !browser) {
       return op_status::failure(error_invalid_state);
     }
-    if (auto status = apply_browser_settings(browser, debug); !status.ok()) {
+    if (auto status = apply_browser_settings(browser.get(), debug); !status.ok()) {
       return status;
     }
+    attach_engine_handlers();
     add_init_script(post_function);
-    resize_browser();
-    controller->put_IsVisible(TRUE);
-    ShowWindow(widget, SW_SHOW);
-    UpdateWindow(widget);
-    if (owns_window()) {
-      controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
-    }
+    show_browser(owns_window());
     return {};
   }
 
+  // Creates an environment and a controller in `widget` and waits for them, at most the browser
+  // deadline. True when a WM_QUIT ended the wait (taken; its code in quit_code). On success
+  // `controller` and `browser` are set.
+  bool create_browser(HWND widget) {
+    // Shared with the callback, which the browser may still call after this function returned.
+    auto ready = std::make_shared<bool>(false);
+    com_handler = com_ref<webview2_com_handler>::adopt(new webview2_com_handler(
+        widget, web_message_callback,
+        [this, ready](ICoreWebView2Controller *new_controller, ICoreWebView2 *new_browser) {
+          if (new_controller != nullptr && new_browser != nullptr) {
+            controller = com_ref<ICoreWebView2Controller>::share(new_controller);
+            browser = com_ref<ICoreWebView2>::share(new_browser);
+          }
+          *ready = true;
+        },
+        [this] { on_document_changed(); }));
+    com_handler->set_clipboard_filter(clipboard_read_filter);
+    const HMODULE loader = loader_module;
+    auto *handler = com_handler.get();
+    com_handler->set_attempt_fn([loader, folder = user_data_folder, handler] {
+      return create_browser_environment(loader, folder, handler);
+    });
+    com_handler->try_create_environment();
+    return wait_until([ready] { return *ready; }, deadlines.browser) == wait_outcome::quit;
+  }
+
+  wait_outcome wait_until(const std::function<bool()> &done, std::chrono::milliseconds limit) {
+    return wait_for_messages(done, limit, quit_code);
+  }
+
+  // The engine's own handlers on the web view: process failures, the page's answer when its
+  // window is closed, and finished navigations (the last address; recoveries count afresh).
+  void attach_engine_handlers() {
+    EventRegistrationToken token{};
+    process_failed_handler =
+        com_ref<webview2_process_failed_handler>::adopt(new webview2_process_failed_handler(
+            [this](ICoreWebView2 *, ICoreWebView2ProcessFailedEventArgs *args) {
+              COREWEBVIEW2_PROCESS_FAILED_KIND kind{};
+              if (args != nullptr && SUCCEEDED(args->get_ProcessFailedKind(&kind))) {
+                on_process_failed(kind);
+              }
+            }));
+    browser->add_ProcessFailed(process_failed_handler.get(), &token);
+    script_dialog_handler =
+        com_ref<webview2_script_dialog_handler>::adopt(new webview2_script_dialog_handler(
+            [this](ICoreWebView2 *, ICoreWebView2ScriptDialogOpeningEventArgs *args) {
+              on_script_dialog(args);
+            }));
+    browser->add_ScriptDialogOpening(script_dialog_handler.get(), &token);
+    navigation_handler = com_ref<webview2_navigation_completed_handler>::adopt(
+        new webview2_navigation_completed_handler(
+            [this](ICoreWebView2 *sender, ICoreWebView2NavigationCompletedEventArgs *args) {
+              on_navigation_completed(sender, args);
+            }));
+    browser->add_NavigationCompleted(navigation_handler.get(), &token);
+  }
+
+  void on_navigation_completed(ICoreWebView2 *sender,
+                               ICoreWebView2NavigationCompletedEventArgs *args) {
+    BOOL ok = FALSE;
+    if (args == nullptr || FAILED(args->get_IsSuccess(&ok))) {
+      return;
+    }
+    if (leave_asked) {
+      if (!leave_dialog) {
+        finish_leaving(); // the page let the closing navigation go without asking
+      }
+      return;
+    }
+    if (!ok) {
+      return;
+    }
+    recovery.on_navigation_succeeded();
+    LPWSTR source = nullptr;
+    if (sender != nullptr && SUCCEEDED(sender->get_Source(&source)) && source != nullptr) {
+      remember_address(utf16_to_utf8(source));
+      CoTaskMemFree(source);
+    }
+  }
+
+  // The address a replaced browser goes back to: the last page, not a page of the engine's own.
+  void remember_address(const std::string &url) {
+    if (!url.empty() && url.compare(0, 6, "about:") != 0 && url.compare(0, 5, "data:") != 0) {
+      last_address = url;
+    }
+  }
+
+  // Bounds, visibility and, when asked, the keyboard focus.
+  void show_browser(bool focus) {
+    resize_browser();
+    controller->put_IsVisible(TRUE);
+    ShowWindow(widget_window, SW_SHOW);
+    UpdateWindow(widget_window);
+    if (focus) {
+      controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
+    }
+  }
+
+  // Recovery (webview2_recovery.hh) and the close flow (win32_close_flow.hh) ----------------
+  void on_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+  void replace_browser();
+  void give_up_browser();
+  void on_close_requested();
+  void on_script_dialog(ICoreWebView2ScriptDialogOpeningEventArgs *args);
+  void ask_to_leave(com_ref<ICoreWebView2ScriptDialogOpeningEventArgs> args,
+                    com_ref<ICoreWebView2Deferral> deferral);
+  void finish_leaving();
+  void stay_on_page();
+  void set_default_script_dialogs(bool enabled);
+  void stop_leave_timer();
+
   void resize_browser() {
     RECT bounds;
-    if (widget_window != nullptr && controller != nullptr &&
-        GetClientRect(widget_window, &bounds)) {
+    if (widget_window != nullptr && controller && GetClientRect(widget_window, &bounds)) {
       controller->put_Bounds(bounds);
     }
   }
 
   void focus_browser() {
-    if (controller != nullptr) {
+    if (controller) {
       controller->MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC);
     }
   }
@@ -414,6 +542,11 @@ private:
   }
 
   LRESULT on_main_window_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT hooked = 0;
+    if (main_window_hook && msg != WM_NCCREATE && msg != WM_DESTROY &&
+        main_window_hook(msg, wp, lp, &hooked)) {
+      return hooked;
+    }
     switch (msg) {
     case WM_NCCREATE:
       enable_non_client_dpi_scaling_if_needed(hwnd);
@@ -435,9 +568,23 @@ private:
         focus_browser();
       }
       return 0;
-    case WM_CLOSE:
-      DestroyWindow(hwnd);
+    case WM_SETFOCUS:
+      focus_browser(); // typing reaches the page without a click
       return 0;
+    case WM_MOVE:
+      if (controller) {
+        controller->NotifyParentWindowPositionChanged(); // popups open at the new place
+      }
+      return 0;
+    case WM_CLOSE:
+      on_close_requested();
+      return 0;
+    case WM_TIMER:
+      if (wp == leave_timer_id) {
+        finish_leaving(); // the page did not answer in time: it never keeps the window open
+        return 0;
+      }
+      return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_SETTINGCHANGE:
       if (lp != 0 && lstrcmpW(reinterpret_cast<LPCWSTR>(lp), L"ImmersiveColorSet") == 0) {
         apply_window_theme(main_window);
@@ -528,20 +675,26 @@ private:
   }
 
   // Destruction ------------------------------------------------------------------------------
+  // The handlers are disconnected first: the browser may still hold them and call them later.
   void release_browser() {
-    if (com_handler != nullptr) {
+    if (com_handler) {
       com_handler->disconnect();
-      com_handler->Release();
-      com_handler = nullptr;
     }
-    if (browser != nullptr) {
-      browser->Release();
-      browser = nullptr;
+    if (process_failed_handler) {
+      process_failed_handler->disconnect();
     }
-    if (controller != nullptr) {
-      controller->Release();
-      controller = nullptr;
+    if (script_dialog_handler) {
+      script_dialog_handler->disconnect();
     }
+    if (navigation_handler) {
+      navigation_handler->disconnect();
+    }
+    com_handler.reset();
+    process_failed_handler.reset();
+    script_dialog_handler.reset();
+    navigation_handler.reset();
+    browser.reset();
+    controller.reset();
   }
 
   // From here on destroying the windows runs no engine handling (no WM_DESTROY bookkeeping).
@@ -611,15 +764,43 @@ private:
   HWND message_window = nullptr;
   std::pair<int, int> min_size{0, 0};
   std::pair<int, int> max_size{0, 0};
-  ICoreWebView2 *browser = nullptr;
-  ICoreWebView2Controller *controller = nullptr;
-  webview2_com_handler *com_handler = nullptr;
+  com_ref<ICoreWebView2> browser;
+  com_ref<ICoreWebView2Controller> controller;
+  com_ref<webview2_com_handler> com_handler;
+  std::function<bool(const std::string &)> clipboard_read_filter;
   HMODULE loader_module = nullptr;
   int dpi = 0;
   bool window_shown = false;
+
+  win32_edge_deadlines deadlines;
+  bool debug;
+  bool destroying = false;
+  int quit_code = 0; // of the WM_QUIT that ended the last wait
+  std::wstring user_data_folder;
+  webview2_com_handler::message_callback web_message_callback;
+  com_ref<webview2_process_failed_handler> process_failed_handler;
+  com_ref<webview2_script_dialog_handler> script_dialog_handler;
+  com_ref<webview2_navigation_completed_handler> navigation_handler;
+  std::function<void()> browser_created;
+  std::function<bool(UINT, WPARAM, LPARAM, LRESULT *)> main_window_hook;
+
+  // Recovery
+  webview2_recovery_policy recovery;
+  std::string last_address = "about:blank";
+  bool replacing = false;
+  bool lost = false;
+
+  // Closing
+  static constexpr UINT_PTR leave_timer_id = 1;
+  bool leave_asked = false;  // the page was asked whether it may be left
+  bool leave_dialog = false; // ... and it asked the user
+  std::wstring leave_prompt = L"Leave this page? Changes you made may not be saved.";
 };
 
 } // namespace detail
 } // namespace webview
+
+#include "webview2_recovery.hh"
+#include "win32_close_flow.hh"
 
 #endif
