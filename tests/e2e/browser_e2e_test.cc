@@ -271,6 +271,9 @@ public:
   // Navigation started by the page, as a followed link would.
   void go(const std::string &url) { value("void (location.href = " + zbr::quote(url) + ")"); }
 
+  // Crashes the page's renderer, as a fault in the browser would (Page.crash never answers).
+  void crash_renderer() { devtools_.send("Page.crash", "{}", session_); }
+
   long close() {
     PostMessageW(main_window(), WM_CLOSE, 0, 0);
     return program_->wait(20000);
@@ -400,6 +403,17 @@ TEST_F(BrowserScenarios, DockOnThePageOutsideTheSuite) {
   ASSERT_TRUE(run_->title_becomes(L"Outside, second page (stand-in)"));
   ASSERT_TRUE(run_->value_becomes("document.readyState", "\"complete\""));
   run_->alt_home();
+  EXPECT_TRUE(run_->title_becomes(start_title)) << to_utf8(run_->title());
+}
+
+// A crashed renderer is recovered: the page comes back by itself.
+TEST_F(BrowserScenarios, CrashedRendererIsRecovered) {
+  ASSERT_TRUE(run_->title_becomes(start_title));
+  run_->value("void (document.body.dataset.before = 'crash')");
+  run_->crash_renderer();
+  EXPECT_TRUE(run_->value_becomes("document.readyState === 'complete' && "
+                                  "document.body.dataset.before === undefined",
+                                  "true", 30000));
   EXPECT_TRUE(run_->title_becomes(start_title)) << to_utf8(run_->title());
 }
 
