@@ -15,7 +15,7 @@ node "$source_dir/tools/standin_suite/server.mjs" --port 0 --down-for 3600 --qui
 server=$!
 switcher=
 cleanup() {
-  [ -n "$switcher" ] && kill "$switcher" 2>/dev/null
+  if [ -n "$switcher" ]; then kill "$switcher" 2>/dev/null || true; fi
   kill "$server" 2>/dev/null || true
   wait "$server" 2>/dev/null || true
 }
