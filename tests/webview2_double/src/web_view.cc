@@ -63,17 +63,6 @@ int WebView::raise_content_loading() {
   return invoke_all(handlers, this, static_cast<ICoreWebView2ContentLoadingEventArgs *>(nullptr));
 }
 
-int WebView::raise_web_message_from(const std::wstring &source, const std::wstring &message) {
-  return raise_web_message(message, false, source);
-}
-
-int WebView::raise_process_failed(int kind, ICoreWebView2ProcessFailedEventArgs *args) {
-  const ComPtr<WebView> self(this);
-  const auto handlers = ProcessFailed_.snapshot();
-  log_callback("ProcessFailed", {Field::number(kind)});
-  return invoke_all(handlers, this, args);
-}
-
 std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
 WebView::raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri) {
   const ComPtr<WebView> self(this);

@@ -36,10 +36,6 @@ public:
   int raise_web_message(const std::wstring &message, bool is_json,
                         const std::optional<std::wstring> &source = std::nullopt);
   int raise_content_loading();
-  // A string message from the document at `source`.
-  int raise_web_message_from(const std::wstring &source, const std::wstring &message);
-  // `args` is an ICoreWebView2ProcessFailedEventArgs of the page's making.
-  int raise_process_failed(int kind, ICoreWebView2ProcessFailedEventArgs *args);
   // Returns the handler count and the permission state the handlers left.
   std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
   raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri);

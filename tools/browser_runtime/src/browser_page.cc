@@ -32,8 +32,7 @@ std::string narrow(const std::wstring &w) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
                                     nullptr, nullptr);
   std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
   return s;
 }
 
@@ -89,52 +88,8 @@ std::string data_url(const std::string &html) {
   return url;
 }
 
-// ICoreWebView2ProcessFailedEventArgs: only the kind.
-class ProcessFailedArgs final : public IUnknown {
-public:
-  explicit ProcessFailedArgs(int kind) : kind_(kind) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override {
-    static const IID args_iid = {0x8155A9A4, 0x1474, 0x4A86,
-                                 {0x8C, 0xAE, 0x15, 0x1B, 0x0F, 0xA6, 0xB8, 0xCA}};
-    if (!out) {
-      return E_POINTER;
-    }
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, args_iid)) {
-      *out = this;
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) {
-      delete this;
-    }
-    return left;
-  }
-  // Slot 3 of the published interface.
-  virtual HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(int *kind) {
-    if (!kind) {
-      return E_POINTER;
-    }
-    *kind = kind_;
-    return S_OK;
-  }
-
-private:
-  ~ProcessFailedArgs() = default;
-  std::atomic<ULONG> references_{1};
-  const int kind_;
-};
-
 void raise_process_failed(wv2d::WebView *view, int kind) {
-  auto *args = new ProcessFailedArgs(kind);
-  view->raise_process_failed(kind,
-                             reinterpret_cast<ICoreWebView2ProcessFailedEventArgs *>(args));
-  args->Release();
+  view->raise_process_failed(static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind));
 }
 
 } // namespace
@@ -143,7 +98,8 @@ BrowserPage::BrowserPage(HWND parent, wv2d::WebView *view, BrowserProcess *brows
     : parent_(parent), view_(view), browser_(browser) {
   ++live_pages;
   window_ = std::make_unique<PageWindow>(
-      parent, [this](const std::string &method, const std::string &params) { send(method, params); },
+      parent,
+      [this](const std::string &method, const std::string &params) { send(method, params); },
       [this](int step) { return zoom(step); },
       [this] { return view_->settings().dev_tools_enabled(); });
   RECT r = {};
@@ -267,8 +223,8 @@ void BrowserPage::execute_script(const std::wstring &script, bool wants_result,
                  ");var j=JSON.stringify(r);return j===undefined?'null':j;})()";
   }
   send("Runtime.evaluate",
-       "{\"expression\":" + quote(expression) + ",\"returnByValue\":" +
-           (wants_result ? "true" : "false") + "}",
+       "{\"expression\":" + quote(expression) +
+           ",\"returnByValue\":" + (wants_result ? "true" : "false") + "}",
        [done, wants_result](const Json &result, const Json &error) {
          if (!error.is_null()) {
            done(E_FAIL, L"null");
@@ -302,8 +258,7 @@ void BrowserPage::remove_script(const std::wstring &id) {
   if (found == script_ids_.end()) {
     return;
   }
-  send("Page.removeScriptToEvaluateOnNewDocument",
-       "{\"identifier\":" + quote(found->second) + "}");
+  send("Page.removeScriptToEvaluateOnNewDocument", "{\"identifier\":" + quote(found->second) + "}");
   script_ids_.erase(found);
 }
 
@@ -345,9 +300,9 @@ void BrowserPage::apply_metrics() {
            ",\"height\":" + std::to_string(static_cast<int>(std::lround(height_ / zoom_))) +
            ",\"deviceScaleFactor\":" + std::to_string(zoom_) + ",\"mobile\":false}");
   if (visible_) {
-    send("Page.startScreencast", "{\"format\":\"jpeg\",\"quality\":80,\"maxWidth\":" +
-                                     std::to_string(width_) + ",\"maxHeight\":" +
-                                     std::to_string(height_) + ",\"everyNthFrame\":1}");
+    send("Page.startScreencast",
+         "{\"format\":\"jpeg\",\"quality\":80,\"maxWidth\":" + std::to_string(width_) +
+             ",\"maxHeight\":" + std::to_string(height_) + ",\"everyNthFrame\":1}");
   }
 }
 
@@ -380,10 +335,9 @@ void BrowserPage::report_failure(const std::string &url, const std::string &erro
   const std::string source = visible_url(url);
   view_->set_source(wide(source));
   wv2d::log_note("browser: " + error_text + " for " + source);
-  view_->raise_navigation_completed(false,
-                                    static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(
-                                        web_error_status(error_text)),
-                                    std::nullopt);
+  view_->raise_navigation_completed(
+      false, static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(web_error_status(error_text)),
+      std::nullopt);
 }
 
 void BrowserPage::report_title(const std::string &title) {
@@ -408,12 +362,13 @@ void BrowserPage::on_frame_navigated(const Json &frame) {
   if (error_page_) {
     return;
   }
+  view_->raise_content_loading(); // a new top document: replies to the old one are void
   // No protocol event tells of a permission request: ask the program about the clipboard once
   // for each new origin, before its pages can ask, and apply the answer.
   const std::string origin = web_origin(url);
   if (!origin.empty() && asked_origins_.insert(origin).second) {
-    const auto answer = view_->raise_permission_requested(
-        static_cast<COREWEBVIEW2_PERMISSION_KIND>(6), wide(url));
+    const auto answer =
+        view_->raise_permission_requested(static_cast<COREWEBVIEW2_PERMISSION_KIND>(6), wide(url));
     if (answer.second == COREWEBVIEW2_PERMISSION_STATE_ALLOW ||
         answer.second == COREWEBVIEW2_PERMISSION_STATE_DENY) {
       browser_->connection().send(
@@ -436,9 +391,9 @@ void BrowserPage::on_binding(const Json &params) {
     report_title(payload);
   } else if (name == "__zoRuntimePost" && !payload.empty()) {
     if (payload[0] == 's') {
-      view_->raise_web_message_from(wide(visible_url(document_url_)), wide(payload.substr(1)));
+      view_->raise_web_message(wide(payload.substr(1)), false, wide(visible_url(document_url_)));
     } else {
-      view_->raise_web_message(wide(payload.substr(1)), true);
+      view_->raise_web_message(wide(payload.substr(1)), true, wide(visible_url(document_url_)));
     }
   }
 }
@@ -450,7 +405,8 @@ void BrowserPage::on_event(const std::string &method, const Json &params) {
   // A handler of the program may release the web view, which owns this page.
   const wv2d::ComPtr<wv2d::WebView> hold(view_);
   if (method == "Page.screencastFrame") {
-    send("Page.screencastFrameAck", "{\"sessionId\":" + std::to_string(params["sessionId"].integer()) + "}");
+    send("Page.screencastFrameAck",
+         "{\"sessionId\":" + std::to_string(params["sessionId"].integer()) + "}");
     Frame frame;
     if (window_ && decode_frame(decode_base64(params["data"].str()), frame)) {
       window_->show_frame(std::move(frame));

@@ -88,11 +88,15 @@ bool BrowserProcess::start() {
   const std::wstring port_file = profile_ + L"\\DevToolsActivePort";
   DeleteFileW(port_file.c_str()); // the browser leaves it behind when it exits
 
+  // The suite's host names map to loopback here: the local-network checks would refuse requests
+  // from documents that are not secure contexts, such as the offline page's probe.
   std::wstring command = L"\"" + chromium + L"\"";
   command += L" --headless=new --remote-debugging-port=0 --remote-debugging-address=127.0.0.1"
              L" --no-first-run --no-default-browser-check --disable-background-networking"
              L" --disable-component-update --no-sandbox --disable-gpu --ignore-certificate-errors"
-             L" --disable-features=Translate,MediaRouter"
+             L" --disable-features=Translate,MediaRouter,"
+             L"BlockInsecurePrivateNetworkRequests,PrivateNetworkAccessSendPreflights,"
+             L"LocalNetworkAccessChecks --log-level=3"
              L" --user-data-dir=\"" +
              unix_path(profile_) + L"\"";
   const std::wstring rules = environment_variable(L"ZO_BROWSER_RUNTIME_HOST_RULES").value_or(L"");
@@ -135,14 +139,14 @@ bool BrowserProcess::start() {
     return false;
   }
   wv2d::log_note("browser: DevTools on 127.0.0.1:" + std::to_string(port));
-  connection_.on_event([this](const std::string &session, const std::string &method,
-                              const Json &params) {
-    const auto found = sessions_.find(session);
-    if (found != sessions_.end()) {
-      const SessionHandler handler = found->second; // may remove itself
-      handler(method, params);
-    }
-  });
+  connection_.on_event(
+      [this](const std::string &session, const std::string &method, const Json &params) {
+        const auto found = sessions_.find(session);
+        if (found != sessions_.end()) {
+          const SessionHandler handler = found->second; // may remove itself
+          handler(method, params);
+        }
+      });
   connection_.on_lost([this] {
     closed_ = true;
     wv2d::log_note("browser: connection lost");
@@ -183,7 +187,8 @@ void BrowserProcess::close_at_exit() {
   if (instance && !instance->closed_) {
     // Other threads are gone and no messages run: send the command and go.
     instance->closed_ = true;
-    instance->connection().send_raw("{\"id\":999999999,\"method\":\"Browser.close\",\"params\":{}}");
+    instance->connection().send_raw(
+        "{\"id\":999999999,\"method\":\"Browser.close\",\"params\":{}}");
   }
 }
 

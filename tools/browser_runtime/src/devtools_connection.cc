@@ -88,8 +88,8 @@ bool DevToolsConnection::connect(int port, const std::string &path) {
   }
   // The browser answers 500 unless Host is an address, and 403 to an Origin header.
   const std::string key = "em9ydmVsLWJyb3dzZXI9PQ==";
-  const std::string request = "GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" +
-                              std::to_string(port) +
+  const std::string request = "GET " + path +
+                              " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
                               "\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
                               "Sec-WebSocket-Key: " +
                               key + "\r\nSec-WebSocket-Version: 13\r\n\r\n";
@@ -149,8 +149,8 @@ void DevToolsConnection::send_raw(const std::string &text) {
 void DevToolsConnection::send(const std::string &method, const std::string &params,
                               const std::string &session, Reply reply) {
   const long long id = next_id_++;
-  std::string text = "{\"id\":" + std::to_string(id) + ",\"method\":" + quote(method) +
-                     ",\"params\":" + params;
+  std::string text =
+      "{\"id\":" + std::to_string(id) + ",\"method\":" + quote(method) + ",\"params\":" + params;
   if (!session.empty()) {
     text += ",\"sessionId\":" + quote(session);
   }

@@ -23,8 +23,8 @@ class DevToolsConnection {
 public:
   // `result` is the reply's result, `error` its error (null when the command succeeded).
   using Reply = std::function<void(const Json &result, const Json &error)>;
-  using EventHandler =
-      std::function<void(const std::string &session, const std::string &method, const Json &params)>;
+  using EventHandler = std::function<void(const std::string &session, const std::string &method,
+                                          const Json &params)>;
 
   DevToolsConnection();
   ~DevToolsConnection();

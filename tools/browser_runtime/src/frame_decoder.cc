@@ -22,8 +22,8 @@ template <typename T> struct Released {
 IWICImagingFactory *factory() {
   static IWICImagingFactory *instance = [] {
     IWICImagingFactory *f = nullptr;
-    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                     IID_IWICImagingFactory, reinterpret_cast<void **>(&f));
+    CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                     reinterpret_cast<void **>(&f));
     return f; // kept for the rest of the process
   }();
   return instance;
@@ -46,7 +46,8 @@ bool decode_frame(const std::string &jpeg, Frame &frame) {
   if (!stream.p ||
       FAILED(wic->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
                                           decoder.out())) ||
-      FAILED(decoder->GetFrame(0, source.out())) || FAILED(wic->CreateFormatConverter(converter.out())) ||
+      FAILED(decoder->GetFrame(0, source.out())) ||
+      FAILED(wic->CreateFormatConverter(converter.out())) ||
       FAILED(converter->Initialize(source.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                    nullptr, 0, WICBitmapPaletteTypeCustom)) ||
       FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0) {

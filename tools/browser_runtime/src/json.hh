@@ -38,8 +38,8 @@ private:
   bool boolean_ = false;
   double number_ = 0;
   std::string text_;
-  std::vector<Json> items_;                        // array items, or object values
-  std::vector<std::string> keys_;                  // object keys, parallel to items_
+  std::vector<Json> items_;       // array items, or object values
+  std::vector<std::string> keys_; // object keys, parallel to items_
 };
 
 // A quoted JSON string literal of UTF-8 text.

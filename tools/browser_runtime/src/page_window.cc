@@ -58,23 +58,40 @@ int current_modifiers() {
 
 std::string key_name(unsigned vk) {
   switch (vk) {
-  case VK_HOME: return "Home";
-  case VK_END: return "End";
-  case VK_LEFT: return "ArrowLeft";
-  case VK_RIGHT: return "ArrowRight";
-  case VK_UP: return "ArrowUp";
-  case VK_DOWN: return "ArrowDown";
-  case VK_PRIOR: return "PageUp";
-  case VK_NEXT: return "PageDown";
-  case VK_BACK: return "Backspace";
-  case VK_TAB: return "Tab";
-  case VK_RETURN: return "Enter";
-  case VK_ESCAPE: return "Escape";
-  case VK_DELETE: return "Delete";
-  case VK_INSERT: return "Insert";
-  case VK_SHIFT: return "Shift";
-  case VK_CONTROL: return "Control";
-  case VK_MENU: return "Alt";
+  case VK_HOME:
+    return "Home";
+  case VK_END:
+    return "End";
+  case VK_LEFT:
+    return "ArrowLeft";
+  case VK_RIGHT:
+    return "ArrowRight";
+  case VK_UP:
+    return "ArrowUp";
+  case VK_DOWN:
+    return "ArrowDown";
+  case VK_PRIOR:
+    return "PageUp";
+  case VK_NEXT:
+    return "PageDown";
+  case VK_BACK:
+    return "Backspace";
+  case VK_TAB:
+    return "Tab";
+  case VK_RETURN:
+    return "Enter";
+  case VK_ESCAPE:
+    return "Escape";
+  case VK_DELETE:
+    return "Delete";
+  case VK_INSERT:
+    return "Insert";
+  case VK_SHIFT:
+    return "Shift";
+  case VK_CONTROL:
+    return "Control";
+  case VK_MENU:
+    return "Alt";
   default:
     if (vk >= VK_F1 && vk <= VK_F12) {
       return "F" + std::to_string(vk - VK_F1 + 1);
@@ -136,10 +153,12 @@ void PageWindow::mouse(const char *type, LPARAM lparam, const char *button, int 
 
 void PageWindow::key(const char *type, WPARAM vk, LPARAM lparam) {
   const std::string name = key_name(static_cast<unsigned>(vk));
+  // Bit 29 of a system key's lParam: Alt is down (also for keys posted by another program).
+  const int modifiers = current_modifiers() | ((lparam >> 29) & 1);
   std::string params = std::string("{\"type\":\"") + type +
                        "\",\"windowsVirtualKeyCode\":" + std::to_string(vk) +
                        ",\"nativeVirtualKeyCode\":" + std::to_string(vk) +
-                       ",\"modifiers\":" + std::to_string(current_modifiers());
+                       ",\"modifiers\":" + std::to_string(modifiers);
   if (!name.empty()) {
     params += ",\"key\":" + quote(name) + ",\"code\":" + quote(name);
   } else if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z')) {
@@ -147,7 +166,6 @@ void PageWindow::key(const char *type, WPARAM vk, LPARAM lparam) {
     params += ",\"key\":" + quote(std::string(1, c >= 'A' ? static_cast<char>(c - 'A' + 'a') : c)) +
               ",\"code\":" + quote(std::string(c >= 'A' ? "Key" : "Digit") + c);
   }
-  (void)lparam;
   input_("Input.dispatchKeyEvent", params + "}");
 }
 
@@ -227,13 +245,13 @@ LRESULT PageWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
   case WM_SYSKEYDOWN: {
     const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
     const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-    if (!dev_tools_() &&
-        (wparam == VK_F12 || (ctrl && shift && (wparam == 'I' || wparam == 'J' || wparam == 'C')))) {
+    if (!dev_tools_() && (wparam == VK_F12 ||
+                          (ctrl && shift && (wparam == 'I' || wparam == 'J' || wparam == 'C')))) {
       return 0;
     }
     if (ctrl && (wparam == VK_OEM_PLUS || wparam == VK_ADD || wparam == VK_OEM_MINUS ||
                  wparam == VK_SUBTRACT || wparam == '0' || wparam == VK_NUMPAD0)) {
-      const int step = (wparam == VK_OEM_PLUS || wparam == VK_ADD)       ? 1
+      const int step = (wparam == VK_OEM_PLUS || wparam == VK_ADD)         ? 1
                        : (wparam == VK_OEM_MINUS || wparam == VK_SUBTRACT) ? -1
                                                                            : 0;
       if (zoom_(step)) {

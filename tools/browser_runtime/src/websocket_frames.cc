@@ -22,10 +22,9 @@ std::string encode_frame(unsigned char opcode, std::string_view payload, bool fi
       frame += static_cast<char>((n >> shift) & 0xFF);
     }
   }
-  const unsigned char key[4] = {static_cast<unsigned char>(mask >> 24),
-                                static_cast<unsigned char>(mask >> 16),
-                                static_cast<unsigned char>(mask >> 8),
-                                static_cast<unsigned char>(mask)};
+  const unsigned char key[4] = {
+      static_cast<unsigned char>(mask >> 24), static_cast<unsigned char>(mask >> 16),
+      static_cast<unsigned char>(mask >> 8), static_cast<unsigned char>(mask)};
   frame.append(reinterpret_cast<const char *>(key), 4);
   const std::size_t start = frame.size();
   frame.append(payload.data(), payload.size());

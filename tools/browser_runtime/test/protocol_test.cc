@@ -11,9 +11,9 @@ namespace {
 using zbr::Json;
 
 TEST(Json, ReadsTheBrowsersMessages) {
-  const auto m = Json::parse(
-      R"({"id":7,"result":{"result":{"type":"number","value":2}},"sessionId":"A1",)"
-      R"("list":[true,false,null,-1.5e2],"text":"a\"\\\/\n\u00e9\ud83d\ude00"})");
+  const auto m =
+      Json::parse(R"({"id":7,"result":{"result":{"type":"number","value":2}},"sessionId":"A1",)"
+                  R"("list":[true,false,null,-1.5e2],"text":"a\"\\\/\n\u00e9\ud83d\ude00"})");
   ASSERT_TRUE(m);
   EXPECT_EQ(m->operator[]("id").integer(), 7);
   EXPECT_EQ((*m)["result"]["result"]["value"].number(), 2);
