@@ -56,19 +56,6 @@ const std::string launch_b64 = "UEsDBAD/gAoiXA==";
 // ---------------------------------------------------------------------------------------------
 // Paths and files
 
-// A path given at build time: a Unix path (Wine shows the Unix root as drive Z:) or a Windows one.
-std::wstring windows_path(const char *built_path) {
-  std::wstring path;
-  for (const char *p = built_path; *p != '\0'; ++p) {
-    path += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-  }
-  if (!path.empty() && path[0] == L'/') {
-    path = L"Z:" + path;
-  }
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
-
 std::wstring from_utf8(const std::string &s) {
   if (s.empty()) {
     return {};

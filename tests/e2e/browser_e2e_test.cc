@@ -50,22 +50,6 @@ const char launch_sha256[] = "d3c39ebd5683e32648a467cc8135b6048d06b1ee40ba460b52
 constexpr std::size_t large_size = 62914559;
 const char large_sha256[] = "679ce811a96ea83e6793d35d7a66fef3efce863ccf5676313c170d3558cc4e74";
 
-std::wstring windows_path(const char *built_path) {
-  std::wstring path;
-  for (const char *p = built_path; *p != '\0'; ++p) {
-    path += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-  }
-  if (!path.empty() && path[0] == L'/') {
-    path = L"Z:" + path;
-  }
-  for (wchar_t &c : path) {
-    if (c == L'/') {
-      c = L'\\';
-    }
-  }
-  return path;
-}
-
 std::wstring work_folder() {
   wchar_t value[1024] = {};
   GetEnvironmentVariableW(L"BROWSER_E2E_WORK", value, 1024);

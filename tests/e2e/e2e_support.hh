@@ -19,12 +19,39 @@ inline std::wstring own_directory() {
   return p.substr(0, p.find_last_of(L'\\'));
 }
 
-inline std::wstring build_directory() { return own_directory() + L"\\.."; }
-inline std::wstring app_path() { return build_directory() + L"\\app\\ZorvelOffice.exe"; }
-inline std::wstring recorder_path() { return own_directory() + L"\\url_recorder.exe"; }
-inline std::wstring opened_log_path() { return own_directory() + L"\\opened.txt"; }
+inline std::wstring build_directory() {
+  return own_directory() + L"\\..";
+}
+inline std::wstring app_path() {
+  return build_directory() + L"\\app\\ZorvelOffice.exe";
+}
+inline std::wstring recorder_path() {
+  return own_directory() + L"\\url_recorder.exe";
+}
+inline std::wstring opened_log_path() {
+  return own_directory() + L"\\opened.txt";
+}
 
-inline std::wstring quoted(const std::wstring &s) { return L"\"" + s + L"\""; }
+inline std::wstring quoted(const std::wstring &s) {
+  return L"\"" + s + L"\"";
+}
+
+// A path given at build time: a Unix path (Wine shows the Unix root as drive Z:) or a Windows one.
+inline std::wstring windows_path(const char *built_path) {
+  std::wstring path;
+  for (const char *p = built_path; *p != '\0'; ++p) {
+    path += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  }
+  if (!path.empty() && path[0] == L'/') {
+    path = L"Z:" + path;
+  }
+  for (auto &c : path) {
+    if (c == L'/') {
+      c = L'\\';
+    }
+  }
+  return path;
+}
 
 inline void set_string(HKEY root, const std::wstring &key, const wchar_t *name,
                        const std::wstring &value, REGSAM view = 0) {
@@ -62,8 +89,8 @@ inline std::vector<std::string> opened_addresses(std::size_t expected, DWORD tim
 
 const wchar_t clients_key[] =
     L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-const wchar_t clients_wow_key[] =
-    L"SOFTWARE\\WOW6432Node\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+const wchar_t clients_wow_key[] = L"SOFTWARE\\WOW6432Node\\Microsoft\\EdgeUpdate\\Clients\\{"
+                                  L"F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 
 // Removes every registration the application's start-up check reads.
 inline void clear_runtime_registration() {

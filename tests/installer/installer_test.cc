@@ -38,22 +38,10 @@ namespace {
 
 using e2e::own_directory;
 using e2e::quoted;
+using e2e::windows_path;
 
 // ---------------------------------------------------------------------------------------------
 // Files, processes, registry
-
-// A path given at build time: a Unix path shows under Wine on drive Z:.
-std::wstring windows_path(const char *built_path) {
-  std::wstring path;
-  for (const char *p = built_path; *p != '\0'; ++p) {
-    path += static_cast<wchar_t>(static_cast<unsigned char>(*p));
-  }
-  if (!path.empty() && path[0] == L'/') {
-    path = L"Z:" + path;
-  }
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
 
 std::wstring folder(int csidl) {
   wchar_t path[MAX_PATH] = {};
