@@ -88,9 +88,9 @@ inline bool is_suite_site_host(const std::string &host, const suite_sites &sites
 
 // The address the browser reports for a document is the suite's when it is https, names no
 // user and no port, and its host is the start page's host or a site host exactly (no upper
-// case, no escapes, no trailing dot).
-inline bool is_suite_document(const std::string &url, const suite_sites &sites) {
-  web_address address;
+// case, no escapes, no trailing dot). `address` receives its pieces.
+inline bool split_suite_address(const std::string &url, const suite_sites &sites,
+                                web_address &address) {
   if (!split_web_address(url, address) || address.scheme != "https" || address.has_user_info ||
       address.has_port) {
     return false;
@@ -98,11 +98,15 @@ inline bool is_suite_document(const std::string &url, const suite_sites &sites) 
   return address.host == sites.app_host || is_suite_site_host(address.host, sites);
 }
 
+inline bool is_suite_document(const std::string &url, const suite_sites &sites) {
+  web_address address;
+  return split_suite_address(url, sites, address);
+}
+
 // A suite editor page: the main site under /suite/ or /en/suite/.
 inline bool is_suite_editor_document(const std::string &url, const suite_sites &sites) {
   web_address address;
-  if (!is_suite_document(url, sites) || !split_web_address(url, address) ||
-      address.host != sites.main_host) {
+  if (!split_suite_address(url, sites, address) || address.host != sites.main_host) {
     return false;
   }
   return address.path.rfind("/suite/", 0) == 0 || address.path.rfind("/en/suite/", 0) == 0;

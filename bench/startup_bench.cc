@@ -26,31 +26,8 @@
 namespace {
 
 using clock_type = std::chrono::steady_clock;
-
-std::wstring windows_path(const char *built_path) {
-  std::wstring path(built_path, built_path + std::char_traits<char>::length(built_path));
-  if (!path.empty() && path[0] == L'/') {
-    path = L"Z:" + path;
-  }
-  std::replace(path.begin(), path.end(), L'/', L'\\');
-  return path;
-}
-
-std::string read_file(const std::wstring &path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return {};
-  }
-  std::string text;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-    text.append(chunk, got);
-  }
-  CloseHandle(file);
-  return text;
-}
+using e2e::read_file;
+using e2e::windows_path;
 
 bool has_line_starting(const std::string &log, const std::string &start) {
   return log.compare(0, start.size(), start) == 0 || log.find("\n" + start) != std::string::npos;

@@ -79,22 +79,6 @@ bool write_file(const std::wstring &path, const std::string &bytes) {
   return ok && written == bytes.size();
 }
 
-std::string read_file(const std::wstring &path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return {};
-  }
-  std::string content;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    content.append(buffer, got);
-  }
-  CloseHandle(file);
-  return content;
-}
-
 // Empties a folder of files (the tests make no subfolders) and creates it when missing.
 void fresh_folder(const std::wstring &folder) {
   CreateDirectoryW(folder.c_str(), nullptr);

@@ -62,13 +62,6 @@ bool write_file(const std::wstring &path, const std::string &bytes) {
   return static_cast<bool>(out);
 }
 
-std::string read_file(const std::wstring &path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // Runs the thread's messages (the DevTools replies) while waiting.
 void pump(DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;

@@ -36,6 +36,24 @@ inline std::wstring quoted(const std::wstring &s) {
   return L"\"" + s + L"\"";
 }
 
+// The whole file, or an empty text when it cannot be opened; readable while another process
+// still writes it (the double's log).
+inline std::string read_file(const std::wstring &path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return {};
+  }
+  std::string content;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    content.append(buffer, got);
+  }
+  CloseHandle(file);
+  return content;
+}
+
 // A path given at build time: a Unix path (Wine shows the Unix root as drive Z:) or a Windows one.
 inline std::wstring windows_path(const char *built_path) {
   std::wstring path;
