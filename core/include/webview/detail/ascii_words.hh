@@ -43,6 +43,13 @@ constexpr word control_flags(word w) noexcept {
   return ~(((w & ~highs) + ones * 0x60) | w) & highs;
 }
 
+// Flags (as any_below) for the bytes a JSON string must escape: below 0x20, '"' and '\\'.
+// XOR with 0x02 swaps 0x20 and 0x22 and keeps the control bytes below 0x20, so one comparison
+// catches both the control bytes and the quote.
+constexpr word json_special(word w) noexcept {
+  return any_below(w ^ (ones * 0x02), 0x21) | any_equal(w, '\\');
+}
+
 // Number of flagged bytes in exact flags.
 constexpr std::size_t count_flags(word flags) noexcept {
   return static_cast<std::size_t>(((flags >> 7) * ones) >> 56);
@@ -122,15 +129,54 @@ template <typename Unit> std::size_t ascii_prefix16(const Unit *s, std::size_t n
   return i;
 }
 
+inline void store(void *p, word w) noexcept {
+  std::memcpy(p, &w, sizeof w);
+}
+
+// Four bytes (the low half of `w`) spread into four 16-bit lanes, lowest byte in the lowest lane.
+constexpr word spread_half(word w) noexcept {
+  w &= 0xFFFFFFFFu;
+  w = (w | (w << 16)) & 0x0000FFFF0000FFFFu;
+  return (w | (w << 8)) & 0x00FF00FF00FF00FFu;
+}
+
+// The inverse for four 16-bit lanes that each hold a value below 0x100.
+constexpr word pack_lanes(word w) noexcept {
+  w = (w | (w >> 8)) & 0x0000FFFF0000FFFFu;
+  return (w | (w >> 16)) & 0xFFFFFFFFu;
+}
+
+// Eight ASCII bytes written as eight 16-bit units of the same values. On a little-endian machine
+// a word's lanes are its units in memory order, so two stores do it.
+template <typename Unit> inline void widen_word(word w, Unit *out) noexcept {
+  static_assert(sizeof(Unit) == 2, "UTF-16 units");
+  if (little_endian()) {
+    store(out, spread_half(w));
+    store(out + 4, spread_half(w >> 32));
+    return;
+  }
+  unsigned char bytes[word_size];
+  std::memcpy(bytes, &w, sizeof w);
+  for (std::size_t k = 0; k < word_size; ++k) {
+    out[k] = static_cast<Unit>(bytes[k]);
+  }
+}
+
+inline void widen_word(word w, char *out) noexcept {
+  store(out, w);
+}
+
 // Copies the leading ASCII of `in` (at most `n` bytes) to `out` as UTF-16 units of the same
 // values; returns how many were copied.
 template <typename Unit>
 std::size_t widen_ascii(const char *in, std::size_t n, Unit *out) noexcept {
   std::size_t i = 0;
-  for (; i + word_size <= n && any_non_ascii(load(in + i)) == 0; i += word_size) {
-    for (std::size_t k = 0; k < word_size; ++k) {
-      out[i + k] = static_cast<Unit>(in[i + k]);
+  for (; i + word_size <= n; i += word_size) {
+    const word w = load(in + i);
+    if (any_non_ascii(w) != 0) {
+      break;
     }
+    widen_word(w, out + i);
   }
   for (; i < n && static_cast<unsigned char>(in[i]) < 0x80; ++i) {
     out[i] = static_cast<Unit>(in[i]);
@@ -138,11 +184,20 @@ std::size_t widen_ascii(const char *in, std::size_t n, Unit *out) noexcept {
   return i;
 }
 
-// The mirror image: leading UTF-16 units below 0x80 to bytes.
+// The mirror image: leading UTF-16 units below 0x80 to bytes, eight at a time.
 template <typename Unit>
 std::size_t narrow_ascii(const Unit *in, std::size_t n, char *out) noexcept {
   constexpr word high_bits = 0xFF80FF80FF80FF80u;
   std::size_t i = 0;
+  if (little_endian()) {
+    for (; i + 8 <= n; i += 8) {
+      const word low = load(in + i), high = load(in + i + 4);
+      if (((low | high) & high_bits) != 0) {
+        break;
+      }
+      store(out + i, pack_lanes(low) | (pack_lanes(high) << 32));
+    }
+  }
   for (; i + 4 <= n && (load(in + i) & high_bits) == 0; i += 4) {
     for (std::size_t k = 0; k < 4; ++k) {
       out[i + k] = static_cast<char>(in[i + k]);

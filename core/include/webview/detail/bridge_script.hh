@@ -113,17 +113,13 @@ inline std::string make_reply_script(const std::string &id, std::int32_t status,
   const std::string head =
       "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", ";
   static const char undefined[] = "undefined";
-  const std::size_t result_length =
-      result.empty() ? sizeof undefined - 1 : escaped_length(result.data(), result.size());
-  std::string script;
-  script.reserve(head.size() + result_length + 1);
-  script += head;
   if (result.empty()) {
-    script += undefined;
-  } else {
-    append_escaped(script, result.data(), result.size());
+    return head + undefined + ")";
   }
-  script += ')';
+  std::string script(head.size() + escaped_length(result.data(), result.size()) + 1, '"');
+  head.copy(&script[0], head.size());
+  write_escaped(result.data(), result.size(), &script[head.size() + 1]);
+  script.back() = ')';
   return script;
 }
 

@@ -28,38 +28,22 @@ inline std::size_t escaped_size(unsigned char c) noexcept {
   }
 }
 
-// Position of the first byte of [p, end) that escape_json must escape (a control byte, a double
-// quote or a backslash), or `end`. Whole words of plain bytes are skipped at once.
-inline const char *next_to_escape(const char *p, const char *end) noexcept {
-  using namespace ascii_words;
-  while (static_cast<std::size_t>(end - p) >= word_size) {
-    const word w = load(p);
-    const word flags = any_below(w, 0x20) | any_equal(w, '"') | any_equal(w, '\\');
-    if (flags != 0) {
-      p += first_flagged(flags);
-      break;
-    }
-    p += word_size;
-  }
-  for (; p != end; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (c < 0x20 || c == '"' || c == '\\') {
-      break;
-    }
-  }
-  return p;
-}
-
 // Length of the JSON string literal of `n` bytes at `s`, quotes included.
 inline std::size_t escaped_length(const char *s, std::size_t n) noexcept {
   using namespace ascii_words;
   std::size_t length = 2 + n;
   std::size_t i = 0;
-  // Quotes and backslashes are counted a word at a time; a word with a control byte byte by byte.
+  // Quotes, backslashes and the common controls are counted a word at a time; a word with another
+  // control byte is counted byte by byte.
   for (; i + word_size <= n; i += word_size) {
     const word w = load(s + i);
-    if (control_flags(w) == 0) {
-      length += count_flags(equal_flags(w, '"') | equal_flags(w, '\\'));
+    if (json_special(w) == 0) {
+      continue;
+    }
+    const word controls = control_flags(w);
+    const word short_controls = equal_flags(w, '\n') | equal_flags(w, '\t') | equal_flags(w, '\r');
+    if ((controls & ~short_controls) == 0) {
+      length += count_flags(equal_flags(w, '"') | equal_flags(w, '\\') | controls);
       continue;
     }
     for (std::size_t k = 0; k < word_size; ++k) {
@@ -72,60 +56,99 @@ inline std::size_t escaped_length(const char *s, std::size_t n) noexcept {
   return length;
 }
 
-// Appends the JSON string literal of `n` bytes at `s` to `out`, copying runs of plain bytes
-// whole. Bytes from 0x7F up pass through untouched, so UTF-8 stays UTF-8; control bytes get the
-// short escapes or \u00xx.
-inline void append_escaped(std::string &out, const char *s, std::size_t n) {
+// Writes byte `c` as it stands inside a JSON string literal; returns the end of what it wrote.
+template <typename Unit> Unit *write_escaped_byte(unsigned char c, Unit *out) noexcept {
   static const char hex[] = "0123456789abcdef";
-  const char *const end = s + n;
-  out += '"';
-  const char *run = s;
-  for (const char *p = next_to_escape(run, end); p != end; p = next_to_escape(run, end)) {
-    const auto c = static_cast<unsigned char>(*p);
-    out.append(run, static_cast<std::size_t>(p - run));
-    run = p + 1;
-    switch (c) {
-    case '"':
-      out.append("\\\"", 2);
-      break;
-    case '\\':
-      out.append("\\\\", 2);
-      break;
-    case '\b':
-      out.append("\\b", 2);
-      break;
-    case '\t':
-      out.append("\\t", 2);
-      break;
-    case '\n':
-      out.append("\\n", 2);
-      break;
-    case '\f':
-      out.append("\\f", 2);
-      break;
-    case '\r':
-      out.append("\\r", 2);
-      break;
-    default: {
-      const char unicode[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
-      out.append(unicode, 6);
+  char escape = 0;
+  switch (c) {
+  case '"':
+  case '\\':
+    escape = static_cast<char>(c);
+    break;
+  case '\b':
+    escape = 'b';
+    break;
+  case '\t':
+    escape = 't';
+    break;
+  case '\n':
+    escape = 'n';
+    break;
+  case '\f':
+    escape = 'f';
+    break;
+  case '\r':
+    escape = 'r';
+    break;
+  default:
+    if (c >= 0x20) {
+      *out = static_cast<Unit>(c);
+      return out + 1;
     }
+    const char unicode[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+    for (char u : unicode) {
+      *out++ = static_cast<Unit>(u);
     }
+    return out;
   }
-  out.append(run, static_cast<std::size_t>(end - run));
-  out += '"';
+  out[0] = static_cast<Unit>('\\');
+  out[1] = static_cast<Unit>(escape);
+  return out + 2;
 }
 
-// Quoted JSON string literal of a byte string, sized exactly and allocated once.
-inline std::string escape_json(const std::string &s) {
-  const std::size_t required_length = escaped_length(s.data(), s.size());
-  std::string result;
-  result.reserve(required_length);
-  append_escaped(result, s.data(), s.size());
-  if (result.size() != required_length) {
-    // Both passes must agree; a mismatch is a bug in this function, never bad input.
-    throw std::logic_error("required_length == result.size()");
+// Writes the inside of the JSON string literal of `n` bytes at `s` (escaped_length(s, n) - 2
+// units) to `out`; returns its end. Bytes from 0x7F up pass through untouched, so UTF-8 stays
+// UTF-8; with 16-bit units `s` must be ASCII. Runs of plain bytes are copied a word at a time.
+template <typename Unit> Unit *write_escaped(const char *s, std::size_t n, Unit *out) noexcept {
+  using namespace ascii_words;
+  const char *const end = s + n;
+  while (static_cast<std::size_t>(end - s) >= word_size) {
+    const word w = load(s);
+    const word flags = json_special(w);
+    // The whole word is written even when a byte in it needs escaping: what follows that byte is
+    // written again, and the output has room, since it is never shorter than the input left.
+    widen_word(w, out);
+    if (flags == 0) {
+      out += word_size;
+      s += word_size;
+      continue;
+    }
+    const std::size_t plain = first_flagged(flags);
+    out = write_escaped_byte(static_cast<unsigned char>(s[plain]), out + plain);
+    s += plain + 1;
   }
+  for (; s != end; ++s) {
+    out = write_escaped_byte(static_cast<unsigned char>(*s), out);
+  }
+  return out;
+}
+
+// Quoted JSON string literal of a byte string. A short text is measured first and written into a
+// result of exactly its size. A long one is written in one pass into room for an eighth more
+// (prose needs far less); should its escapes need more, the rest is measured then and the room
+// made exact, so no byte is ever written twice beyond that one move.
+inline std::string escape_json(const std::string &s) {
+  constexpr std::size_t chunk = 4096, worst = 6; // a byte escapes to at most six
+  const char *p = s.data();
+  const char *const end = p + s.size();
+  std::string result;
+  std::size_t at = 1; // where the next escaped byte goes
+  if (s.size() < 16 * chunk) {
+    result.assign(escaped_length(p, s.size()), '"');
+  } else {
+    result.assign(s.size() + s.size() / 8 + 2, '"');
+    while (static_cast<std::size_t>(end - p) > chunk && result.size() - 1 - at >= worst * chunk) {
+      at = static_cast<std::size_t>(write_escaped(p, chunk, &result[at]) - result.data());
+      p += chunk;
+    }
+    result.resize(at + escaped_length(p, static_cast<std::size_t>(end - p)) - 1);
+  }
+  char *const last = write_escaped(p, static_cast<std::size_t>(end - p), &result[at]);
+  if (last + 1 != result.data() + result.size()) {
+    // The measured and the written length must agree; a mismatch is a bug here, never bad input.
+    throw std::logic_error("escaped length == written length");
+  }
+  *last = '"';
   return result;
 }
 
