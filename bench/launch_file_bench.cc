@@ -71,15 +71,16 @@ void operator delete[](void *p, std::size_t) noexcept {
 
 namespace {
 
-// The reply script goes to the browser as UTF-16, as the Windows backend converts it.
+// The reply script goes to the browser as UTF-16, as the Windows backend hands it over.
 class utf16_engine : public test_support::test_engine {
 public:
   std::size_t script_units = 0;
 
 protected:
-  webview::detail::op_status eval_impl(const std::string &js) override {
-    const auto wide = webview::detail::utf8_to_utf16(js);
-    script_units = wide.size();
+  bool evaluates_utf16() const override { return true; }
+
+  webview::detail::op_status eval_utf16_impl(const std::wstring &js) override {
+    script_units = js.size();
     return {};
   }
 };

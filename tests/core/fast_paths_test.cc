@@ -5,6 +5,7 @@
 #include <webview/detail/json.hh>
 #include <webview/detail/utf.hh>
 #include <webview/detail/utf_portable.hh>
+#include <webview/detail/wide_reply_script.hh>
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,24 @@ TEST(FastPaths, Utf8ToUtf16MatchesTheBytewiseCodec) {
     const auto expected = plain::utf8_to_utf16<utf16_string>(s);
     ASSERT_EQ(utf8_to_utf16(s), expected) << testing::PrintToString(s);
     ASSERT_EQ(portable::utf8_to_utf16<utf16_string>(s), expected) << testing::PrintToString(s);
+  }
+}
+
+// The reply script written straight into UTF-16 is the UTF-8 reply script converted: empty
+// results, results with non-ASCII anywhere, ill-formed UTF-8 (empty), and results long enough
+// for the word-at-a-time paths.
+TEST(FastPaths, Utf16ReplyScriptIsTheConvertedReplyScript) {
+  random_text gen(5);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string id = round % 50 == 0 ? gen.bytes(8) : "0123456789abcdef";
+    const std::string result = gen.bytes(round % 100 == 0 ? 5000 : round % 10 == 0 ? 600 : 60);
+    const int status = gen.below(3) - 1;
+    const std::string script = "window.__webview__.onReply(" + plain::escape_json(id) + ", " +
+                               std::to_string(status) + ", " +
+                               (result.empty() ? "undefined" : plain::escape_json(result)) + ")";
+    ASSERT_EQ(make_reply_script_utf16(id, status, result),
+              plain::utf8_to_utf16<utf16_string>(script))
+        << testing::PrintToString(id) << " " << testing::PrintToString(result);
   }
 }
 

@@ -9,6 +9,8 @@
 #include "json.hh"
 #include "op_result.hh"
 #include "user_script.hh"
+#include "utf.hh"
+#include "wide_reply_script.hh"
 
 #include <atomic>
 #include <cstdint>
@@ -97,11 +99,17 @@ public:
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
     // The reply is written here in one pass over the result; large results (a launch file is
     // tens of megabytes) are neither escaped into a text of their own nor copied again.
+    if (evaluates_utf16()) {
+      return dispatch([this, id, script = make_reply_script_utf16(id, status, result)] {
+        if (take_pending_call(id)) {
+          eval_utf16_impl(script);
+        }
+      });
+    }
     return dispatch([this, id, script = make_reply_script(id, status, result)] {
-      if (!take_pending_call(id)) {
-        return;
+      if (take_pending_call(id)) {
+        eval(script);
       }
-      eval(script);
     });
   }
 
@@ -157,6 +165,10 @@ protected:
   virtual op_status set_size_impl(int width, int height, size_hint hint) = 0;
   virtual op_status set_html_impl(const std::string &html) = 0;
   virtual op_status eval_impl(const std::string &js) = 0;
+  // A backend whose browser takes scripts in UTF-16 says so, and gets replies already in UTF-16
+  // (the same text as eval_impl would be given, converted; empty where that is not UTF-8).
+  virtual bool evaluates_utf16() const { return false; }
+  virtual op_status eval_utf16_impl(const utf16_string &js) { return eval_impl(utf16_to_utf8(js)); }
 
   // Adding a script may run the loop (the browser answers asynchronously), and a task run there
   // may add or replace scripts in turn: such changes wait until the current one is done, so

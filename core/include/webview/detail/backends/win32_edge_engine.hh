@@ -127,9 +127,13 @@ protected:
     return {};
   }
 
-  op_status eval_impl(const std::string &js) override {
+  op_status eval_impl(const std::string &js) override { return eval_utf16_impl(utf8_to_utf16(js)); }
+
+  bool evaluates_utf16() const override { return true; }
+
+  op_status eval_utf16_impl(const std::wstring &js) override {
     if (browser) {
-      browser->ExecuteScript(utf8_to_utf16(js).c_str(), nullptr);
+      browser->ExecuteScript(js.c_str(), nullptr);
     }
     return {};
   }
