@@ -59,6 +59,7 @@ Launch link: <b id="launch-link">${link === null ? '(none)' : escapeHtml(link)}<
 <li><a id="to-editor" href="https://${mainHost}/en/suite/editor/">Editor page</a> (accepts a dropped file; the launch file lands here)</li>
 <li><a id="to-editor-ar" href="https://${mainHost}/suite/editor/">Editor page, Arabic</a></li>
 <li><a id="to-notify" href="https://${mainHost}/en/suite/notify/">Notification page</a></li>
+<li><a id="to-unsaved" href="https://${mainHost}/en/suite/unsaved/">A page with unsaved work</a> (closing the window asks first)</li>
 <li><a id="to-outside" href="https://${outsideHost}/">A page outside the suite</a> (shows the back/apps dock)</li>
 <li><a id="to-unreachable" href="https://${unreachableHost}/">A host that cannot be reached</a> (shows the offline page)</li>
 </ul>
