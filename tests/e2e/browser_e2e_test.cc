@@ -10,6 +10,7 @@
 #include "../../tools/browser_runtime/src/devtools_connection.hh"
 
 #include "e2e_support.hh"
+#include "expected_texts.hh"
 #include "process_driver.hh"
 
 #include <windows.h>
@@ -38,6 +39,7 @@ using zbr::Json;
 
 const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
 const std::string editor_url = "https://zo-office.zorvel.net/en/suite/editor/";
+const std::string unsaved_url = "https://zo-office.zorvel.net/en/suite/unsaved/";
 const std::wstring offline_title = L"زورفل أوفيس — لا يوجد اتصال";
 const std::wstring start_title = L"Zorvel Office (stand-in start page)";
 
@@ -398,6 +400,42 @@ TEST_F(BrowserScenarios, CrashedRendererIsRecovered) {
 TEST_F(BrowserScenarios, ClosingEndsTheProgramAndTheBrowser) {
   EXPECT_EQ(run_->close(), 0);
   EXPECT_TRUE(eventually([] { return !run_->browser_connected(); }, 10000));
+}
+
+// With unsaved work on the page, closing asks first: "No" keeps the window and the page as they
+// were; closing again and "Yes" ends the program normally.
+TEST_F(BrowserScenarios, ClosingWithUnsavedWorkAsksFirst) {
+  write_file(work_folder() + L"\\up", ""); // the suite is up (already, after the first case)
+  ProgramRun run(L"unsaved", L"");
+  ASSERT_TRUE(run.title_becomes(start_title, 30000)) << to_utf8(run.title());
+  ASSERT_TRUE(run.watch());
+  run.go(unsaved_url);
+  ASSERT_TRUE(run.title_becomes(L"Unsaved work (stand-in)")) << to_utf8(run.title());
+  ASSERT_TRUE(run.value_becomes("document.readyState", "\"complete\""));
+  const std::string changes = "document.getElementById('changes').textContent";
+  ASSERT_TRUE(run.click("#make-change")); // a person's click: the page may now ask
+  ASSERT_TRUE(run.value_becomes(changes, "\"1 unsaved change.\""));
+
+  HWND window = run.main_window();
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  HWND dialog = run.program().find_window(L"#32770", 20000);
+  ASSERT_NE(dialog, nullptr) << "closing did not ask";
+  message_box question = read_message_box(dialog);
+  EXPECT_EQ(question.text, expected::leave_prompt);
+  EXPECT_EQ(question.owner, window);
+  EXPECT_TRUE(question.has_yes && question.has_no);
+  press(dialog, IDNO);
+  pump(3500); // longer than the time the page gets to answer
+  EXPECT_TRUE(IsWindow(window) && IsWindowVisible(window)) << "staying keeps the window";
+  EXPECT_EQ(run.title(), L"Unsaved work (stand-in)");
+  EXPECT_EQ(run.value("location.href"), zbr::quote(unsaved_url));
+  EXPECT_EQ(run.value(changes), "\"1 unsaved change.\"");
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  dialog = run.program().find_window(L"#32770", 20000);
+  ASSERT_NE(dialog, nullptr) << "closing again did not ask";
+  press(dialog, IDYES);
+  EXPECT_EQ(run.program().wait(20000), 0) << "leaving closes the window and ends normally";
 }
 
 // A page outside the suite reaches neither the services nor the launch file; the largest launch

@@ -59,6 +59,7 @@ Launch link: <b id="launch-link">${link === null ? '(none)' : escapeHtml(link)}<
 <li><a id="to-editor" href="https://${mainHost}/en/suite/editor/">Editor page</a> (accepts a dropped file; the launch file lands here)</li>
 <li><a id="to-editor-ar" href="https://${mainHost}/suite/editor/">Editor page, Arabic</a></li>
 <li><a id="to-notify" href="https://${mainHost}/en/suite/notify/">Notification page</a></li>
+<li><a id="to-unsaved" href="https://${mainHost}/en/suite/unsaved/">A page with unsaved work</a> (closing the window asks first)</li>
 <li><a id="to-outside" href="https://${outsideHost}/">A page outside the suite</a> (shows the back/apps dock)</li>
 <li><a id="to-unreachable" href="https://${unreachableHost}/">A host that cannot be reached</a> (shows the offline page)</li>
 </ul>
@@ -150,6 +151,27 @@ window.addEventListener('load', function () {
   });
 }
 
+// Stands in for an editor with unsaved work: after a change made by the person (a trusted click;
+// the browser asks before leaving only after a real gesture) leaving the page asks first.
+function unsavedPage() {
+  return page({
+    title: 'Unsaved work (stand-in)',
+    heading: 'Editor with unsaved work (stand-in)',
+    body: `<p>This page stands in for a suite editor holding changes that are not saved yet. Make a
+change, then close the window or leave the page: it asks before the changes are lost.</p>
+<p><button id="make-change" type="button">Make a change</button></p>
+<div class="result" id="changes">No unsaved changes.</div>`,
+    script: `var changes = 0;
+function onLeave(e) { e.preventDefault(); e.returnValue = ''; return ''; }
+document.getElementById('make-change').onclick = function (e) {
+  if (!e.isTrusted) return;
+  changes++;
+  document.getElementById('changes').textContent = changes + ' unsaved change' + (changes > 1 ? 's' : '') + '.';
+  window.addEventListener('beforeunload', onLeave);
+};`,
+  });
+}
+
 function outsidePage(url) {
   const second = url.pathname === '/second/';
   return page({
@@ -188,6 +210,7 @@ export function route(host, url) {
     if (p === '/en/suite/editor/') return html(editorPage(false));
     if (p === '/suite/editor/') return html(editorPage(true));
     if (p === '/en/suite/notify/' || p === '/suite/notify/') return html(notifyPage());
+    if (p === '/en/suite/unsaved/') return html(unsavedPage());
   } else if (host === outsideHost) {
     if (p === '/' || p === '/second/') return html(outsidePage(url));
   }

@@ -115,8 +115,11 @@ HRESULT STDMETHODCALLTYPE Deferral::Complete() {
 
 ScriptDialogOpeningEventArgs::ScriptDialogOpeningEventArgs(std::wstring uri,
                                                            COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
-                                                           std::wstring message)
-    : uri_(std::move(uri)), kind_(kind), message_(std::move(message)) {}
+                                                           std::wstring message,
+                                                           std::wstring default_text,
+                                                           ScriptDialogAnswer answered)
+    : uri_(std::move(uri)), kind_(kind), message_(std::move(message)),
+      default_text_(std::move(default_text)), answered_(std::move(answered)) {}
 
 HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_Uri(LPWSTR *uri) {
   return get_text("get_Uri", uri, uri_);
@@ -140,7 +143,7 @@ HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::Accept() {
 }
 
 HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_DefaultText(LPWSTR *text) {
-  return get_text("get_DefaultText", text, L"");
+  return get_text("get_DefaultText", text, default_text_);
 }
 
 HRESULT STDMETHODCALLTYPE ScriptDialogOpeningEventArgs::get_ResultText(LPWSTR *text) {
@@ -177,6 +180,11 @@ ScriptDialogOpeningEventArgs::GetDeferral(ICoreWebView2Deferral **deferral) {
 
 void ScriptDialogOpeningEventArgs::answer() {
   log_callback("ScriptDialogAnswered", {Field::number(accepted_ ? 1 : 0)});
+  if (answered_) {
+    const ScriptDialogAnswer answered = std::move(answered_);
+    answered_ = nullptr;
+    answered(accepted_, result_text_);
+  }
 }
 
 NavigationCompletedEventArgs::NavigationCompletedEventArgs(BOOL is_success,

@@ -72,13 +72,17 @@ private:
   std::function<void()> on_complete_;
 };
 
+// The answer to a script dialog: accepted ("OK", "leave"), and the text a prompt returns.
+using ScriptDialogAnswer = std::function<void(bool accepted, const std::wstring &result_text)>;
+
 // A script dialog the page opens. Accept records the answer "OK" ("leave" for beforeunload);
 // the dialog is answered when the handlers return, or, after GetDeferral, at Complete.
 class ScriptDialogOpeningEventArgs final
     : public ComObject<ICoreWebView2ScriptDialogOpeningEventArgs> {
 public:
   ScriptDialogOpeningEventArgs(std::wstring uri, COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
-                               std::wstring message);
+                               std::wstring message, std::wstring default_text = {},
+                               ScriptDialogAnswer answered = {});
 
   HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) override;
   HRESULT STDMETHODCALLTYPE get_Kind(COREWEBVIEW2_SCRIPT_DIALOG_KIND *kind) override;
@@ -90,13 +94,15 @@ public:
   HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral **deferral) override;
 
   bool deferred() const { return deferred_; }
-  // Logs the answer, "-> ScriptDialogAnswered 1" (accepted) or "0".
+  // Logs the answer, "-> ScriptDialogAnswered 1" (accepted) or "0", and hands it on.
   void answer();
 
 private:
   const std::wstring uri_;
   const COREWEBVIEW2_SCRIPT_DIALOG_KIND kind_;
   const std::wstring message_;
+  const std::wstring default_text_;
+  ScriptDialogAnswer answered_;
   std::wstring result_text_;
   bool accepted_ = false;
   bool deferred_ = false;

@@ -32,6 +32,7 @@ public:
 
   bool dev_tools_enabled() const { return dev_tools_enabled_ != FALSE; }
   bool zoom_control_enabled() const { return zoom_control_enabled_ != FALSE; }
+  bool default_script_dialogs_enabled() const { return default_script_dialogs_enabled_ != FALSE; }
 
 private:
   BOOL script_enabled_ = TRUE;

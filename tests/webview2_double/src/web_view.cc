@@ -107,12 +107,14 @@ int WebView::raise_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
   return count;
 }
 
-int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind,
-                                 const std::wstring &message) {
+int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std::wstring &message,
+                                 const std::optional<std::wstring> &uri,
+                                 const std::wstring &default_text, ScriptDialogAnswer answered) {
   const ComPtr<WebView> self(this);
   const auto handlers = ScriptDialogOpening_.snapshot();
   log_callback("ScriptDialogOpening", {Field::number(kind), Field::text(message)});
-  const auto args = make_object<ScriptDialogOpeningEventArgs>(source_, kind, message);
+  const auto args = make_object<ScriptDialogOpeningEventArgs>(uri.value_or(source_), kind, message,
+                                                              default_text, std::move(answered));
   const int count = invoke_all(handlers, this, args.get());
   if (!args->deferred()) {
     args->answer();

@@ -14,6 +14,7 @@
 #define WV2D_WEB_VIEW_HH
 
 #include "com_object.hh"
+#include "event_args.hh"
 #include "event_list.hh"
 #include "page_backend.hh"
 #include "settings.hh"
@@ -44,7 +45,11 @@ public:
                                  const std::optional<std::wstring> &source);
   int raise_document_title_changed(const std::wstring &title);
   int raise_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
-  int raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std::wstring &message);
+  // The dialog's address is the source unless `uri` is given; `answered` gets the answer once
+  // the handlers return, or when a deferral completes.
+  int raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std::wstring &message,
+                          const std::optional<std::wstring> &uri = std::nullopt,
+                          const std::wstring &default_text = {}, ScriptDialogAnswer answered = {});
 
   // Releases every registered handler; events are no longer raised on this web view.
   void close();

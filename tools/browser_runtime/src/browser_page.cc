@@ -1,6 +1,7 @@
 #include "browser_page.hh"
 
 #include "frame_decoder.hh"
+#include "script_dialog.hh"
 #include "web_error_status.hh"
 
 #include "src/callback_queue.hh"
@@ -183,13 +184,23 @@ std::string BrowserPage::visible_url(const std::string &url) const {
 
 HRESULT BrowserPage::navigate(const std::wstring &uri) {
   const std::string url = narrow(uri);
+  stayed_ = false;
   send("Page.navigate", "{\"url\":" + quote(url) + "}",
        [this, url, failures = failures_reported_](const Json &result, const Json &error) {
          // A failure without a network request (an unknown scheme) shows only here.
          const std::string text = error.is_null() ? result["errorText"].str() : "net::ERR_FAILED";
-         if (!text.empty() && failures == failures_reported_) {
-           report_failure(url, text);
+         if (text.empty() || failures != failures_reported_) {
+           return;
          }
+         if (stayed_) {
+           // The page kept itself: it stays, and so does its address.
+           stayed_ = false;
+           view_->raise_navigation_completed(false,
+                                             COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED,
+                                             wide(visible_url(document_url_)));
+           return;
+         }
+         report_failure(url, text);
        });
   return S_OK;
 }
@@ -398,6 +409,28 @@ void BrowserPage::on_binding(const Json &params) {
   }
 }
 
+void BrowserPage::on_dialog(const Json &params) {
+  const int kind = script_dialog_kind(params["type"].str());
+  const std::string default_text = params["defaultPrompt"].str();
+  if (kind < 0 || view_->settings().default_script_dialogs_enabled()) {
+    // The browser's own dialog would show; headless Chromium has none, so the page goes on as
+    // if the person had pressed OK (a prompt gets its default text, leaving is allowed).
+    wv2d::log_note("browser: " + params["type"].str() + " dialog accepted by itself");
+    send("Page.handleJavaScriptDialog", script_dialog_answer(kind, true, default_text));
+    return;
+  }
+  const wv2d::ComPtr<wv2d::WebView> hold(view_); // keeps this page while the answer is pending
+  view_->raise_script_dialog(
+      static_cast<COREWEBVIEW2_SCRIPT_DIALOG_KIND>(kind), wide(params["message"].str()),
+      wide(visible_url(params["url"].str())), wide(default_text),
+      [this, hold, kind](bool accepted, const std::wstring &text) {
+        if (kind == COREWEBVIEW2_SCRIPT_DIALOG_KIND_BEFOREUNLOAD && !accepted) {
+          stayed_ = true;
+        }
+        send("Page.handleJavaScriptDialog", script_dialog_answer(kind, accepted, narrow(text)));
+      });
+}
+
 void BrowserPage::on_event(const std::string &method, const Json &params) {
   if (closed_) {
     return;
@@ -456,6 +489,8 @@ void BrowserPage::on_event(const std::string &method, const Json &params) {
     top_contexts_.clear();
   } else if (method == "Runtime.bindingCalled") {
     on_binding(params);
+  } else if (method == "Page.javascriptDialogOpening") {
+    on_dialog(params);
   } else if (method == "Inspector.targetCrashed") {
     wv2d::log_note("browser: renderer crashed");
     raise_process_failed(view_, 1); // the page's renderer is gone; Reload recovers

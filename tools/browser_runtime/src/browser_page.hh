@@ -1,7 +1,8 @@
 // The page behind one controller's web view: a tab of the browser (Target.createTarget), attached
 // over one DevTools session, drawn in the controller's child window. It turns the browser's
 // events into the web view's events: navigation completed (with the error status of the
-// network error), document title, web messages from the top document, the renderer's crash.
+// network error), document title, web messages from the top document, script dialogs, the
+// renderer's crash.
 
 #ifndef ZBR_BROWSER_PAGE_HH
 #define ZBR_BROWSER_PAGE_HH
@@ -50,6 +51,7 @@ private:
   void on_event(const std::string &method, const Json &params);
   void on_frame_navigated(const Json &frame);
   void on_binding(const Json &params);
+  void on_dialog(const Json &params);
   void report_title(const std::string &title);
   void report_failure(const std::string &url, const std::string &error_text);
   void apply_metrics();
@@ -75,6 +77,7 @@ private:
   bool title_reported_ = false;                    // since the top document changed
   std::string last_title_;
   int failures_reported_ = 0;
+  bool stayed_ = false; // the page answered "stay" to leaving while the program navigated
   std::set<std::string> document_requests_; // network requests of the top document
   std::string requested_url_;               // address the top document is being loaded from
   std::set<long long> top_contexts_;        // script contexts of the top document

@@ -1,6 +1,8 @@
 // The browser-backed runtime's own protocol handling: JSON of the browser's messages, WebSocket
-// frames both ways, the handshake key and the error statuses of the browser's network errors.
+// frames both ways, the handshake key, the error statuses of the browser's network errors and
+// the page's script dialogs.
 #include "../src/json.hh"
+#include "../src/script_dialog.hh"
 #include "../src/web_error_status.hh"
 #include "../src/websocket_frames.hh"
 
@@ -97,6 +99,21 @@ TEST(WebErrorStatus, NetworkErrorsOfTheBrowser) {
   EXPECT_EQ(zbr::web_error_status("net::ERR_EMPTY_RESPONSE"), 8);
   EXPECT_EQ(zbr::web_error_status("net::ERR_TOO_MANY_REDIRECTS"), 15);
   EXPECT_EQ(zbr::web_error_status("net::ERR_SOMETHING_NEW"), 0);
+}
+
+// Dialog kinds: alert 0, confirm 1, prompt 2, beforeunload 3; only an accepted prompt sends text.
+TEST(ScriptDialog, KindsAndAnswers) {
+  EXPECT_EQ(zbr::script_dialog_kind("alert"), 0);
+  EXPECT_EQ(zbr::script_dialog_kind("confirm"), 1);
+  EXPECT_EQ(zbr::script_dialog_kind("prompt"), 2);
+  EXPECT_EQ(zbr::script_dialog_kind("beforeunload"), 3);
+  EXPECT_EQ(zbr::script_dialog_kind("print"), -1);
+  EXPECT_EQ(zbr::script_dialog_answer(2, true, "na\"me"),
+            "{\"accept\":true,\"promptText\":\"na\\\"me\"}");
+  EXPECT_EQ(zbr::script_dialog_answer(2, false, "ignored"), "{\"accept\":false}");
+  EXPECT_EQ(zbr::script_dialog_answer(3, true, ""), "{\"accept\":true}");
+  EXPECT_EQ(zbr::script_dialog_answer(3, false, ""), "{\"accept\":false}");
+  EXPECT_EQ(zbr::script_dialog_answer(1, true, "ignored"), "{\"accept\":true}");
 }
 
 } // namespace
