@@ -80,7 +80,7 @@ bool write_text(const std::wstring &path, const std::string &text) {
 } // namespace
 
 int main(int argc, char **argv) {
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
   const std::wstring folder = e2e::own_directory() + L"\\startup_bench";
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring app = folder + L"\\ZorvelOffice.exe";
@@ -127,8 +127,17 @@ int main(int argc, char **argv) {
   for (std::size_t i = 0; i < marks.size(); ++i) {
     std::printf("  application: %-16s  %7.1f\n", names[i], median(app_marks[i]));
   }
+  // Each run starts the two programs back to back, so the difference within a run is less
+  // disturbed by the machine's other work than the difference of the medians.
+  std::vector<double> differences;
+  for (std::size_t run = 0; run < bare_ready.size(); ++run) {
+    if (app_marks.back()[run] > 0 && bare_ready[run] > 0) {
+      differences.push_back(app_marks.back()[run] - bare_ready[run]);
+    }
+  }
   const double navigate = median(app_marks.back());
-  std::printf("application's first Navigate less the bare window: %.1f ms (goal <= 20 ms)\n",
-              navigate - median(bare_ready));
+  std::printf("application's first Navigate less the bare window: %.1f ms (medians), %.1f ms "
+              "(median of the %zu runs' differences; goal <= 20 ms)\n",
+              navigate - median(bare_ready), median(differences), differences.size());
   return navigate > 0 ? 0 : 1;
 }
