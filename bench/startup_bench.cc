@@ -63,20 +63,6 @@ double median(std::vector<double> v) {
   return v.empty() ? -1 : v[v.size() / 2];
 }
 
-bool write_text(const std::wstring &path, const std::string &text) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  DWORD written = 0;
-  const bool ok =
-      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-      written == text.size();
-  CloseHandle(file);
-  return ok;
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -98,7 +84,7 @@ int main(int argc, char **argv) {
   e2e::set_string(HKEY_CURRENT_USER, e2e::clients_key, L"pv", L"120.0.2210.91");
   const std::wstring config = folder + L"\\double.txt", log = folder + L"\\double.log";
   const std::wstring ready = folder + L"\\bare.log";
-  write_text(config, "on=Navigate#1 +50 close\n");
+  e2e::write_file(config, "on=Navigate#1 +50 close\n");
   SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", config.c_str());
   SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", log.c_str());
 

@@ -66,19 +66,6 @@ std::wstring from_utf8(const std::string &s) {
   return w;
 }
 
-bool write_file(const std::wstring &path, const std::string &bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    return false;
-  }
-  DWORD written = 0;
-  const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
-                                             &written, nullptr);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
 // Empties a folder of files (the tests make no subfolders) and creates it when missing.
 void fresh_folder(const std::wstring &folder) {
   CreateDirectoryW(folder.c_str(), nullptr);

@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -56,12 +55,6 @@ std::wstring work_folder() {
   wchar_t value[1024] = {};
   GetEnvironmentVariableW(L"BROWSER_E2E_WORK", value, 1024);
   return value;
-}
-
-bool write_file(const std::wstring &path, const std::string &bytes) {
-  std::ofstream out(path.c_str(), std::ios::binary);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
 }
 
 // Runs the thread's messages (the DevTools replies) while waiting.

@@ -54,6 +54,20 @@ inline std::string read_file(const std::wstring &path) {
   return content;
 }
 
+// Replaces the file's content; false when it cannot be written whole.
+inline bool write_file(const std::wstring &path, const std::string &bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  DWORD written = 0;
+  const BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                             &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
 // A path given at build time: a Unix path (Wine shows the Unix root as drive Z:) or a Windows one.
 inline std::wstring windows_path(const char *built_path) {
   std::wstring path;

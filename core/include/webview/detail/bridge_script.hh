@@ -105,13 +105,17 @@ inline std::string make_on_unbind_script(const std::string &name) {
   return "if (window.__webview__) {\nwindow.__webview__.onUnbind(" + escape_json(name) + ")\n}";
 }
 
+// The reply script up to its result: "window.__webview__.onReply(<id>, <status>, ".
+inline std::string make_reply_script_head(const std::string &id, std::int32_t status) {
+  return "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", ";
+}
+
 // Settles the page's promise for call `id` with the result text, escaped (or undefined when the
 // text is empty). Written once into a text of exactly its size: a result may be tens of
 // megabytes (a launch file).
 inline std::string make_reply_script(const std::string &id, std::int32_t status,
                                      const std::string &result) {
-  const std::string head =
-      "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", ";
+  const std::string head = make_reply_script_head(id, status);
   static const char undefined[] = "undefined";
   if (result.empty()) {
     return head + undefined + ")";

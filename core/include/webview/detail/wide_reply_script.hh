@@ -19,12 +19,10 @@ namespace detail {
 // Empty, as the conversion of the UTF-8 script would be, when `id` or `result` is not UTF-8.
 inline utf16_string make_reply_script_utf16(const std::string &id, std::int32_t status,
                                             const std::string &result) {
-  const std::string head =
-      "window.__webview__.onReply(" + escape_json(id) + ", " + std::to_string(status) + ", ";
   if (result.empty()) {
-    return utf8_to_utf16(head + "undefined)");
+    return utf8_to_utf16(make_reply_script(id, status, result));
   }
-  const utf16_string wide_head = utf8_to_utf16(head);
+  const utf16_string wide_head = utf8_to_utf16(make_reply_script_head(id, status));
   // Only the part between the first and the last byte above 0x7F goes through UTF-8. A multi-byte
   // sequence holds no ASCII byte, so the pieces are well-formed exactly when the whole is.
   const char *const text = result.data();
