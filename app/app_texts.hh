@@ -1,4 +1,9 @@
-// The application's titles and the texts of its two prompts (UTF-8 source; built as UTF-16).
+// The application's titles and the texts of its prompts (UTF-8 source; built as UTF-16).
+//
+// A message box lays out every line as a left-to-right paragraph, which would move the period
+// of an Arabic line to its start and split the parentheses inside it. Each Arabic line is
+// therefore written inside a right-to-left embedding (U+202B ... U+202C): the marks are not
+// drawn, and the line reads exactly as written.
 #ifndef ZORVEL_APP_APP_TEXTS_HH
 #define ZORVEL_APP_APP_TEXTS_HH
 
@@ -9,21 +14,44 @@ constexpr const wchar_t *app_title = L"زورفل أوفيس — Zorvel Office";
 constexpr const wchar_t *app_short_title = L"زورفل أوفيس";
 
 constexpr const wchar_t *install_prompt =
-    L"يحتاج زورفل أوفيس إلى مكوّن WebView2 المجاني من مايكروسوفت، وهو مثبّت مسبقًا في ويندوز 11.\n"
-    L"هل تريد تثبيته الآن؟\n\n"
+    L"\u202Bيحتاج زورفل أوفيس إلى مكوّن WebView2 المجاني من مايكروسوفت، وهو مثبّت مسبقًا في ويندوز "
+    L"11.\u202C\n"
+    L"\u202Bهل تريد تثبيته الآن؟\u202C\n\n"
     L"Zorvel Office needs the free Microsoft WebView2 Runtime (preinstalled on Windows 11).\n"
     L"Install it now?";
 
 constexpr const wchar_t *fallback_prompt =
-    L"تعذّر فتح نافذة زورفل أوفيس على هذا الجهاز (مكوّن WebView2 غير متاح).\n"
-    L"اضغط «نعم» لفتح زورفل أوفيس في المتصفح الآن، أو «لا» لتثبيت المكوّن.\n\n"
+    L"\u202Bتعذّر فتح نافذة زورفل أوفيس على هذا الجهاز (مكوّن WebView2 غير متاح).\u202C\n"
+    L"\u202Bاضغط «نعم» لفتح زورفل أوفيس في المتصفح الآن، أو «لا» لتثبيت المكوّن.\u202C\n\n"
     L"Zorvel Office could not open its window on this PC (WebView2 is not available).\n"
     L"Yes: open Zorvel Office in your browser now.  No: install WebView2.";
 
+// Asked when the browser control failed again and again within minutes and was given up.
+constexpr const wchar_t *browser_lost_prompt =
+    L"\u202Bتوقفت الصفحة عن العمل عدة مرات متتالية، فأُغلقت نافذة زورفل أوفيس.\u202C\n"
+    L"\u202Bاضغط «نعم» لفتح زورفل أوفيس في المتصفح الآن، أو «لا» للإغلاق.\u202C\n\n"
+    L"The page stopped working several times in a row, so Zorvel Office closed its window.\n"
+    L"Yes: open Zorvel Office in your browser now.  No: close.";
+
 // Asked when the window of a page with unsaved work is closed: Yes leaves, No stays.
 constexpr const wchar_t *leave_prompt =
-    L"قد لا تُحفَظ التغييرات التي أجريتها. هل تريد إغلاق زورفل أوفيس؟\n\n"
+    L"\u202Bقد لا تُحفَظ التغييرات التي أجريتها. هل تريد إغلاق زورفل أوفيس؟\u202C\n\n"
     L"Changes you made may not be saved. Close Zorvel Office anyway?";
+
+// Asked when the page has not answered within seconds of the window being closed.
+constexpr const wchar_t *close_unresponsive_prompt =
+    L"\u202Bالصفحة لا تستجيب. هل تريد إغلاق زورفل أوفيس على أي حال؟\u202C\n"
+    L"\u202Bقد لا تُحفَظ التغييرات التي أجريتها.\u202C\n\n"
+    L"The page is not responding. Close Zorvel Office anyway?\n"
+    L"Changes you made may not be saved.";
+
+// Asked when the page has stopped responding: Yes waits, No reloads.
+constexpr const wchar_t *page_unresponsive_prompt =
+    L"\u202Bالصفحة لا تستجيب.\u202C\n"
+    L"\u202Bاضغط «نعم» لانتظارها، أو «لا» لإعادة تحميلها (قد تضيع التغييرات غير "
+    L"المحفوظة).\u202C\n\n"
+    L"The page is not responding.\n"
+    L"Yes: wait for it.  No: reload it (unsaved changes may be lost).";
 
 } // namespace zorvel
 

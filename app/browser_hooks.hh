@@ -4,6 +4,7 @@
 #define ZORVEL_APP_BROWSER_HOOKS_HH
 
 #include "app_texts.hh"
+#include "event_handler.hh"
 #include "offline_page.hh"
 #include "page_rules.hh"
 #include "shell_text.hh"
@@ -12,47 +13,9 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
-#include <utility>
 
 namespace zorvel {
-
-// An event handler of interface I made from a callable; every call comes on the UI thread.
-template <typename I, typename S, typename A> class Ev : public I {
-public:
-  explicit Ev(std::function<HRESULT(S, A)> fn) : fn_(std::move(fn)) {}
-  Ev(const Ev &) = delete;
-  Ev &operator=(const Ev &) = delete;
-
-  // The browser asks only for the interface it registered the handler under.
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void **out) override {
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++count_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG remaining = --count_;
-    if (remaining == 0) {
-      delete this;
-    }
-    return remaining;
-  }
-  // An exception would unwind into the browser and end the process: the event is dropped.
-  HRESULT STDMETHODCALLTYPE Invoke(S sender, A args) override {
-    try {
-      return fn_(sender, args);
-    } catch (...) {
-      return S_OK;
-    }
-  }
-
-private:
-  virtual ~Ev() = default;
-  std::function<HRESULT(S, A)> fn_;
-  ULONG count_ = 1;
-};
 
 // The six statuses that mean the network or the server could not be reached.
 inline bool is_offline_status(COREWEBVIEW2_WEB_ERROR_STATUS status) {
@@ -106,35 +69,37 @@ inline HRESULT on_navigation_completed(ICoreWebView2 *sender,
   return S_OK;
 }
 
-// Adjusts the browser's settings and attaches both hooks. The hooks live until the process ends.
+// Adjusts the browser's settings and attaches both hooks; the browser holds them from then on.
 inline void attach_browser_hooks(ICoreWebView2Controller *controller, HWND window,
                                  const std::string &start_url) {
-  ICoreWebView2 *webview = nullptr;
-  if (FAILED(controller->get_CoreWebView2(&webview)) || webview == nullptr) {
+  using webview::detail::com_ref;
+  ICoreWebView2 *webview_out = nullptr;
+  const HRESULT got_webview = controller->get_CoreWebView2(&webview_out);
+  const auto webview = com_ref<ICoreWebView2>::adopt(webview_out);
+  if (FAILED(got_webview) || !webview) {
     return;
   }
-  ICoreWebView2Settings *settings = nullptr;
-  if (SUCCEEDED(webview->get_Settings(&settings)) && settings != nullptr) {
+  ICoreWebView2Settings *settings_out = nullptr;
+  const HRESULT got_settings = webview->get_Settings(&settings_out);
+  const auto settings = com_ref<ICoreWebView2Settings>::adopt(settings_out);
+  if (SUCCEEDED(got_settings) && settings) {
     settings->put_AreDevToolsEnabled(FALSE);
     settings->put_IsStatusBarEnabled(FALSE);
     settings->put_IsZoomControlEnabled(TRUE);
-    settings->Release();
   }
+  // The browser keeps its own references to the hooks; ours go at the end of this scope.
   EventRegistrationToken token{};
   using title_hook = Ev<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2 *, IUnknown *>;
-  webview->add_DocumentTitleChanged(new title_hook([window](ICoreWebView2 *sender, IUnknown *) {
-                                      return on_title_changed(window, sender);
-                                    }),
-                                    &token);
+  const auto title = title_hook::create(
+      [window](ICoreWebView2 *sender, IUnknown *) { return on_title_changed(window, sender); });
+  webview->add_DocumentTitleChanged(title.get(), &token);
   using navigation_hook = Ev<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2 *,
                              ICoreWebView2NavigationCompletedEventArgs *>;
-  webview->add_NavigationCompleted(
-      new navigation_hook(
-          [start_url](ICoreWebView2 *sender, ICoreWebView2NavigationCompletedEventArgs *args) {
-            return on_navigation_completed(sender, args, start_url);
-          }),
-      &token);
-  webview->Release();
+  const auto navigation = navigation_hook::create(
+      [start_url](ICoreWebView2 *sender, ICoreWebView2NavigationCompletedEventArgs *args) {
+        return on_navigation_completed(sender, args, start_url);
+      });
+  webview->add_NavigationCompleted(navigation.get(), &token);
 }
 
 } // namespace zorvel

@@ -41,6 +41,19 @@ inline std::string take_launch_file(const std::string &name, std::string &b64) {
   return result;
 }
 
+// Undoes take_launch_file with the object it returned: the base64 text is its last member, so
+// it is found from the end whatever the name holds. Nothing changes when a text is there again.
+inline void give_back_launch_file(std::string json, std::string &b64) {
+  static const std::string member = "\"b64\":\"";
+  const std::size_t at = json.rfind(member);
+  if (!b64.empty() || at == std::string::npos || json.size() < at + member.size() + 2) {
+    return;
+  }
+  json.resize(json.size() - 2); // the closing quote and brace
+  json.erase(0, at + member.size());
+  b64 = std::move(json);
+}
+
 } // namespace zorvel
 
 #endif

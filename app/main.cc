@@ -38,12 +38,15 @@ void set_process_dpi_awareness() {
 }
 
 launch_state read_command_line() {
+  struct local_free {
+    void operator()(LPWSTR *argv) const { LocalFree(argv); }
+  };
   int argc = 0;
-  LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (argv == nullptr || argc <= 1) {
+  const std::unique_ptr<LPWSTR, local_free> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
+  if (!argv || argc <= 1) {
     return {};
   }
-  return classify_argument(argv[1]); // only the first argument counts
+  return classify_argument(argv.get()[1]); // only the first argument counts
 }
 
 void set_window_icons(HWND window) {
@@ -99,6 +102,15 @@ std::string first_address(const launch_state &launch) {
   return url;
 }
 
+// Takes the notification-area icon away when it goes out of scope.
+class tray_icon_cleanup {
+public:
+  tray_icon_cleanup() = default;
+  tray_icon_cleanup(const tray_icon_cleanup &) = delete;
+  tray_icon_cleanup &operator=(const tray_icon_cleanup &) = delete;
+  ~tray_icon_cleanup() { remove_tray_icon(); }
+};
+
 int run_message_loop() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -112,6 +124,7 @@ int run_message_loop() {
 // failed beyond recovery (the engine then closed the window).
 bool run_application(launch_state &launch) {
   auto engine = std::make_unique<win32_edge_engine>(false, nullptr);
+  const tray_icon_cleanup tray_icon_owner; // before the window goes, however the run ends
   engine->set_title(app_title_utf8);
   engine->set_size(1280, 840, webview::hint_none);
   const HWND window = static_cast<HWND>(engine->get_window().value());
@@ -121,7 +134,11 @@ bool run_application(launch_state &launch) {
     *result = 0;
     return on_tray_window_message(window, msg, lp);
   });
-  engine->set_leave_prompt(leave_prompt);
+  webview::detail::win32_prompt_texts texts;
+  texts.leave = leave_prompt;
+  texts.close_unresponsive = close_unresponsive_prompt;
+  texts.page_unresponsive = page_unresponsive_prompt;
+  engine->set_prompt_texts(std::move(texts));
   const suite_sites sites = configured_suite_sites();
   engine->set_clipboard_read_filter(
       [sites](const std::string &uri) { return is_suite_document(uri, sites); });
@@ -147,25 +164,37 @@ int offer_browser_instead() {
   return 1;
 }
 
+// The browser control kept failing and was given up: the runtime is there, so only the suite
+// in the default browser is offered.
+int offer_browser_after_failures() {
+  if (MessageBoxW(nullptr, browser_lost_prompt, app_title, MB_YESNO | MB_ICONWARNING) == IDYES) {
+    open_in_browser(widen(config::start_url));
+  }
+  return 1;
+}
+
 } // namespace
 } // namespace zorvel
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace zorvel;
+  // Libraries come from the program's folder and System32 only: never from the working
+  // directory (the document's folder when Explorer opens a document with the program) or PATH.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  SetDllDirectoryW(L"");
   set_process_dpi_awareness();
-  launch_state launch = read_command_line();
   if (!webview2_runtime_registered()) {
     if (MessageBoxW(nullptr, install_prompt, app_title, MB_YESNO | MB_ICONINFORMATION) == IDYES) {
       open_in_browser(widen(config::runtime_download_url));
     }
   }
   try {
+    launch_state launch = read_command_line(); // may read a launch file of tens of megabytes
     if (!run_application(launch)) {
-      return offer_browser_instead();
+      return offer_browser_after_failures();
     }
   } catch (const std::exception &) {
     return offer_browser_instead();
   }
-  remove_tray_icon();
   return 0;
 }

@@ -82,7 +82,15 @@ inline void bind_native_services(webview::detail::engine_base &engine, HWND wind
                             if (!is_suite_editor_document(source, policy->sites)) {
                               return binding_answer{0, "null"};
                             }
-                            return binding_answer{0, launch_file_handler(launch)};
+                            binding_answer answer{0, launch_file_handler(launch)};
+                            if (answer.result != "null") {
+                              // Its page went away before the reply arrived: the file waits
+                              // for the next editor page.
+                              answer.undelivered = [&launch](std::string json) {
+                                give_back_launch_file(json, launch.file_b64);
+                              };
+                            }
+                            return answer;
                           });
   engine.bind_with_source("__zoExternal",
                           [policy](const std::string &req, const std::string &source) {

@@ -65,6 +65,11 @@ add_executable(example_c examples/c/basic.c)
 target_include_directories(example_c PRIVATE core/include)
 target_link_libraries(example_c PRIVATE webview)
 
+# The nested wait for the browser's answers.
+add_executable(message_wait_test tests/windows/message_wait_test.cc)
+target_link_libraries(message_wait_test PRIVATE webview_win32 gtest gtest_main)
+add_wine_test(message_wait_test)
+
 add_executable(registry_runtime_test tests/windows/registry_runtime_test.cc)
 target_link_libraries(registry_runtime_test PRIVATE webview_win32 gtest gtest_main)
 add_wine_test(registry_runtime_test)
@@ -179,10 +184,11 @@ add_test(NAME example_c_end_to_end
                  $<TARGET_FILE:example_c> $<TARGET_FILE:webview> $<TARGET_FILE:webview2_double_loader>)
 set_tests_properties(example_c_end_to_end PROPERTIES FIXTURES_REQUIRED wine)
 
-# The dark title bar, observed through a stand-in dwmapi.dll beside the test.
+# The dark title bar, observed through a stand-in dwmapi.dll that theme_test.sh puts into the
+# prefix's System32 for the test (system libraries are taken from there only).
 add_library(dwmapi_standin SHARED tests/windows/dwmapi_standin.cc tests/windows/dwmapi_standin.def)
 set_target_properties(dwmapi_standin PROPERTIES PREFIX "" OUTPUT_NAME dwmapi
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/theme_test)
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/theme_test/standin)
 add_executable(theme_test tests/windows/theme_test.cc)
 set_target_properties(theme_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/theme_test)
 target_link_libraries(theme_test PRIVATE webview_win32 gtest gtest_main)
@@ -190,8 +196,10 @@ add_dependencies(theme_test dwmapi_standin webview2_double_loader)
 add_custom_command(TARGET theme_test POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:webview2_double_loader>
           $<TARGET_FILE_DIR:theme_test>/WebView2Loader.dll)
-add_wine_test(theme_test)
-set_tests_properties(theme_test PROPERTIES ENVIRONMENT "WINEDLLOVERRIDES=dwmapi=n,b")
+add_test(NAME theme_test
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/theme_test.sh ${CMAKE_BINARY_DIR}
+                 $<TARGET_FILE:theme_test> $<TARGET_FILE:dwmapi_standin>)
+set_tests_properties(theme_test PROPERTIES FIXTURES_REQUIRED wine)
 
 # Sizes at 120 and 144 DPI, each in a prefix of its own.
 foreach(dpi 120 144)

@@ -1,5 +1,6 @@
 // Shell pieces that need Win32, under Wine: argument classification with real files, the
 // runtime registration check against the registry, and the balloon fields.
+#include "../../app/event_handler.hh"
 #include "../../app/launch_args.hh"
 #include "../../app/runtime_check.hh"
 #include "../../app/tray_icon_events.hh"
@@ -240,6 +241,33 @@ TEST(TrayIcon, ComesBackWithTheTaskbarAndAClickBringsTheWindowToTheFront) {
   EXPECT_FALSE(on_tray_window_message(window, WM_SIZE, 0)) << "other messages are the engine's";
   remove_tray_icon();
   DestroyWindow(window);
+}
+
+// A browser event hook is a COM object of exactly one interface (and IUnknown).
+TEST(EventHook, AnswersOnlyIUnknownAndItsOwnInterface) {
+  using title_hook = Ev<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2 *, IUnknown *>;
+  const auto hook = title_hook::create([](ICoreWebView2 *, IUnknown *) { return S_OK; });
+  void *const self = hook.get();
+  for (const IID &own : {__uuidof(IUnknown), IID_ICoreWebView2DocumentTitleChangedEventHandler}) {
+    void *out = nullptr;
+    EXPECT_EQ(hook->QueryInterface(own, &out), S_OK);
+    EXPECT_EQ(out, self);
+    if (out != nullptr) {
+      EXPECT_EQ(hook->Release(), 1u) << "the answer added one reference";
+    }
+  }
+  for (const IID &other : {IID_ICoreWebView2NavigationCompletedEventHandler, IID_ICoreWebView2,
+                           IID_ICoreWebView2Controller}) {
+    void *out = self;
+    EXPECT_EQ(hook->QueryInterface(other, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    if (out != nullptr) {
+      hook->Release();
+    }
+  }
+  EXPECT_EQ(hook->AddRef(), 2u) << "refusals added no reference";
+  EXPECT_EQ(hook->Release(), 1u);
+  EXPECT_EQ(hook->QueryInterface(__uuidof(IUnknown), nullptr), E_POINTER);
 }
 
 } // namespace

@@ -343,6 +343,43 @@ TEST(Calls, ReplyForAReplacedDocumentIsDropped) {
   EXPECT_TRUE(engine.evaluated.empty()) << engine.evaluated.front();
 }
 
+TEST(Calls, RepliesWaitWhileANavigationDecidesTheirDocument) {
+  test_engine engine;
+  engine.pump();
+  std::vector<std::string> returned; // results handed back by replies that were dropped
+  engine.bind_with_source("once", [&](const std::string &, const std::string &) {
+    binding_answer answer{0, "\"file\""};
+    answer.undelivered = [&](std::string result) { returned.push_back(result); };
+    return answer;
+  });
+  engine.evaluated.clear();
+
+  // The navigation started before the reply: it commits a new document, so the reply runs
+  // nowhere and its result is handed back.
+  engine.receive_from("https://a.test/", R"({"id":"1","method":"once","params":[]})");
+  engine.navigation_starting(7);
+  engine.pump();
+  EXPECT_TRUE(engine.evaluated.empty()) << "held while the navigation may still commit";
+  engine.new_document();
+  engine.navigation_ended(7);
+  engine.pump();
+  EXPECT_TRUE(engine.evaluated.empty()) << engine.evaluated.front();
+  EXPECT_EQ(returned, std::vector<std::string>{"\"file\""});
+
+  // The user stayed (the navigation ended without a new document): the reply is delivered,
+  // once both navigations under way have ended.
+  engine.receive_from("https://b.test/", R"({"id":"2","method":"once","params":[]})");
+  engine.navigation_starting(8);
+  engine.navigation_starting(9);
+  engine.pump();
+  engine.navigation_ended(8);
+  EXPECT_TRUE(engine.evaluated.empty()) << "another navigation is still under way";
+  engine.navigation_ended(9);
+  EXPECT_EQ(engine.evaluated,
+            std::vector<std::string>{"window.__webview__.onReply(\"2\", 0, \"\\\"file\\\"\")"});
+  EXPECT_EQ(returned.size(), 1u);
+}
+
 TEST(Resolve, ReplyTexts) {
   test_engine engine;
   engine.pump();

@@ -350,15 +350,57 @@ protected:
     }
   }
 
+  // The exit code once the program ends after its window was asked to close (-1: still
+  // running). The double never completes the closing navigation, so the program asks whether to
+  // close a page that does not answer: Yes.
+  static long wait_closed(running_program &app, DWORD timeout_ms = 30000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    long code = -1;
+    while ((code = app.wait(50)) == -1 && std::chrono::steady_clock::now() < deadline) {
+      HWND dialog = app.find_window(L"#32770", 50);
+      if (dialog != nullptr &&
+          read_message_box(dialog).text == expected::close_unresponsive_prompt) {
+        press(dialog, IDYES);
+      }
+    }
+    return code;
+  }
+
   // The exit code after WM_CLOSE to the window (-1: still running).
   static long close(running_program &app, HWND window) {
     PostMessageW(window, WM_CLOSE, 0, 0);
-    return app.wait(20000);
+    return wait_closed(app);
   }
 
   static message_box wait_for_prompt(running_program &app) {
     HWND dialog = app.find_window(L"#32770", 20000);
     return dialog != nullptr ? read_message_box(dialog) : message_box{};
+  }
+
+  // The program's window once the program has asked for its first page (its start-up is over).
+  HWND window_when_started(running_program &app) const {
+    HWND window = app.find_window(L"webview", 20000);
+    wait_for_log(
+        [](const std::vector<log_line> &l) { return !calls_named(l, "Navigate").empty(); });
+    return window;
+  }
+
+  // Presses a button of a prompt and waits until the prompt is gone.
+  static void answer(running_program &app, const message_box &box, int button) {
+    press(box.handle, button);
+    for (int i = 0; i < 400 && IsWindow(box.handle) && app.wait(0) == -1; ++i) {
+      Sleep(25);
+    }
+  }
+
+  // The launch file as an argument, and the JSON text its reply carries.
+  std::wstring write_launch_file() {
+    const std::wstring path = in_folder(L"launch.bin");
+    EXPECT_TRUE(write_file(path, launch_bytes));
+    return path;
+  }
+  static std::string launch_json() {
+    return "\"{\\\"name\\\":\\\"launch.bin\\\",\\\"b64\\\":\\\"" + launch_b64 + "\\\"}\"";
   }
 
 private:
@@ -587,7 +629,7 @@ TEST_F(App, LinkArgumentInAnyCaseGoesIntoTheFirstAddress) {
       "on=Navigate#1 +150 navigation_completed 0 7\n"
       "on=Navigate#1 +400 close\n";
   auto app = start(config, L"ZORVELOFFICE:x/y?a=1&b=ع " + quoted(in_folder(L"launch.bin")));
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto lines = log();
   const std::string first = start_url + "&w=ZORVELOFFICE%3Ax%2Fy%3Fa%3D1%26b%3D%D8%B9";
   EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{first, "about:blank"}));
@@ -606,7 +648,7 @@ TEST_F(App, OptionArgumentIsIgnoredAndTheSecondArgumentNeverRead) {
   const std::string config =
       call_rule(100, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   auto app = start(config, L"--flag " + quoted(in_folder(L"launch.bin")));
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto lines = log();
   EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
   const auto answered = replies(lines);
@@ -633,7 +675,7 @@ TEST_F(App, LaunchFileWithArabicNameIsHandedOverOnce) {
       "on=Navigate#1 +400 close\n";
   // A link as the second argument changes nothing.
   auto app = start(config, quoted(in_folder(name)) + L" ZORVELOFFICE:y");
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto lines = log();
   EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
   const auto answered = replies(lines);
@@ -658,7 +700,7 @@ TEST_F(App, LaunchFileNameIsTheWholeArgumentWithoutBackslash) {
       call_rule_from(100, editor_page, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   // Relative to the working directory, the application's folder; "/" is no separator.
   auto app = start(config, L"docs/report.txt");
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto answered = replies(log());
   const std::string object =
       "\"{\\\"name\\\":\\\"docs/report.txt\\\",\\\"b64\\\":\\\"" + launch_b64 + "\\\"}\"";
@@ -671,7 +713,7 @@ TEST_F(App, EmptyLaunchFileIsNoLaunchFile) {
   const std::string config =
       call_rule_from(100, editor_page, "a1", "__zoArgFile", "[]") + "on=Navigate#1 +300 close\n";
   auto app = start(config, quoted(in_folder(L"empty.txt")));
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto lines = log();
   EXPECT_EQ(texts_of(lines, "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
   const auto answered = replies(lines);
@@ -717,7 +759,7 @@ TEST_F(App, ServicesAnswerOnlyTheSuiteAndOnlyTheAskingDocument) {
             "on=Navigate#1 +900 close\n";
 
   auto app = start(config);
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto lines = log();
   const auto answered = replies(lines);
   using replies_t = std::vector<std::string>;
@@ -821,7 +863,7 @@ TEST_F(App, ABrowserThatExitsIsReplacedWithEverythingInPlace) {
     Sleep(25);
   }
   EXPECT_EQ(title, L"After") << "the shell's title hook is on the new browser";
-  EXPECT_EQ(app->wait(30000), 0);
+  EXPECT_EQ(wait_closed(*app), 0);
   const auto lines = log();
   EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 2u)
       << "a new environment";
@@ -853,39 +895,127 @@ TEST_F(App, ABrowserThatExitsIsReplacedWithEverythingInPlace) {
   EXPECT_TRUE(released_everything(lines)) << lines.back().rest;
 }
 
-TEST_F(App, ABrowserThatKeepsFailingEndsInTheFallbackPrompt) {
-  // Every new browser fails again right after it navigates; nothing ever loads.
-  auto app = start("on=Navigate#* +50 process_failed 0\n");
+TEST_F(App, ARendererThatCrashesAfterEveryLoadEndsInAPrompt) {
+  // Every load succeeds, and the renderer exits right after it: reloading never helps.
+  auto app = start("on=Navigate#1 +50 navigation_completed 1 0\n"
+                   "on=Navigate#1 +100 process_failed 1\n"
+                   "on=Reload#* +50 navigation_completed 1 0\n"
+                   "on=Reload#* +100 process_failed 1\n");
+  const auto started = std::chrono::steady_clock::now();
   const message_box prompt = wait_for_prompt(*app);
-  ASSERT_NE(prompt.handle, nullptr) << "no fallback prompt";
-  EXPECT_EQ(prompt.text, expected::fallback_prompt);
-  EXPECT_EQ(prompt.owner, nullptr);
+  ASSERT_NE(prompt.handle, nullptr) << "no prompt after the renderer kept crashing";
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+  EXPECT_EQ(prompt.caption, expected::app_title);
+  EXPECT_EQ(prompt.text, expected::browser_lost_prompt);
+  EXPECT_EQ(prompt.owner, nullptr) << "the window is gone";
   press(prompt.handle, IDYES);
   EXPECT_EQ(app->wait(20000), 1);
   EXPECT_EQ(opened_addresses(1), std::vector<std::string>{start_url});
-  const auto lines = log();
-  EXPECT_EQ(calls_named(lines, "CreateCoreWebView2Controller").size(), 4u)
+  EXPECT_EQ(calls_named(log(), "Reload").size(), 3u) << "three recoveries, then the prompt";
+}
+
+TEST_F(App, ABrowserThatKeepsExitingEndsInAPrompt) {
+  // Every new browser fails again right after it navigates; nothing ever loads.
+  auto app = start("on=Navigate#* +50 process_failed 0\n");
+  const message_box prompt = wait_for_prompt(*app);
+  ASSERT_NE(prompt.handle, nullptr) << "no prompt";
+  EXPECT_EQ(prompt.text, expected::browser_lost_prompt);
+  press(prompt.handle, IDNO);
+  EXPECT_EQ(app->wait(20000), 1);
+  EXPECT_TRUE(opened_addresses(0, 500).empty()) << "No opens nothing";
+  EXPECT_EQ(calls_named(log(), "CreateCoreWebView2Controller").size(), 4u)
       << "the first browser and three replacements";
 }
 
-TEST_F(App, ClosingAPageWithUnsavedWorkAsksFirst) {
-  // Navigate#1 is the first address; #2 and #3 are the two attempts to close.
-  auto app = start("on=Navigate#2 script_dialog 3\non=Navigate#3 script_dialog 3\n");
+TEST_F(App, ABrowserThatExitsWhileTheBridgeIsAddedStillGetsIt) {
+  // The browser exits while the engine waits for its first script registration; the next
+  // browser must get every script, and the page's calls must be answered.
+  const std::string config = "on=AddScriptToExecuteOnDocumentCreated#1 process_failed 0\n"
+                             "on=Navigate#2 +100 web_message_from " +
+                             editor_page +
+                             " {\"id\":\"r1\",\"method\":\"__zoArgFile\",\"params\":[]}\n";
+  auto app = start(config);
   HWND window = app->find_window(L"webview", 20000);
+  ASSERT_NE(window, nullptr) << "no window";
+  const auto lines =
+      wait_for_log([](const std::vector<log_line> &l) { return !replies(l).empty(); });
+  ASSERT_EQ(calls_named(lines, "CreateCoreWebView2Controller").size(), 2u);
+  const auto again = scripts_of_controller(lines, 2);
+  ASSERT_EQ(again.size(), 3u) << "the bridge, the bind script and the shell's script";
+  EXPECT_NE(again[0].find("window.__webview__ = new Webview()"), std::string::npos);
+  EXPECT_EQ(again[1], bind_script);
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("r1") ? answered.at("r1") : std::vector<std::string>{},
+            std::vector<std::string>{reply("r1", "\"null\"")});
+  EXPECT_EQ(close(*app, window), 0);
+}
+
+TEST_F(App, AHungPageIsTheUsersToWaitForOrReload) {
+  // Three reports within a minute make a question; reports that come while it is up are the
+  // same hang. Three more, seconds after the user chose to wait, ask again.
+  std::string config = "on=Navigate#1 content_loading\n";
+  for (int at : {100, 200, 300, 400, 500, 5000, 5100, 5200}) {
+    config += "on=Navigate#1 +" + std::to_string(at) + " process_failed 2\n";
+  }
+  auto app = start(config);
+  HWND window = window_when_started(*app);
+  ASSERT_NE(window, nullptr);
+  message_box question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr) << "a hung page must be asked about";
+  EXPECT_EQ(question.text, expected::page_unresponsive_prompt);
+  EXPECT_EQ(question.caption, expected::app_title);
+  EXPECT_EQ(question.owner, window);
+  EXPECT_TRUE(question.has_yes && question.has_no);
+  answer(*app, question, IDYES);
+  Sleep(1000);
+  EXPECT_EQ(app->count_windows(L"#32770"), 0) << "one hang, one question";
+  EXPECT_TRUE(calls_named(log(), "Reload").empty()) << "waiting keeps the page";
+
+  question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr) << "asked again when it hangs again";
+  EXPECT_EQ(question.text, expected::page_unresponsive_prompt);
+  answer(*app, question, IDNO);
+  EXPECT_EQ(calls_named(wait_for_log([](const std::vector<log_line> &l) {
+                          return !calls_named(l, "Reload").empty();
+                        }),
+                        "Reload")
+                .size(),
+            1u)
+      << "No reloads the page";
+  EXPECT_EQ(close(*app, window), 0);
+}
+
+TEST_F(App, ClosingAPageWithUnsavedWorkAsksFirst) {
+  // The page was loaded after the program turned the browser's own dialogs off. Navigate#2 and
+  // #3 are the two attempts to close.
+  auto app = start("on=Navigate#1 content_loading\n"
+                   "on=Navigate#2 script_dialog 3\non=Navigate#3 script_dialog 3\n");
+  HWND window = window_when_started(*app);
   ASSERT_NE(window, nullptr);
   PostMessageW(window, WM_CLOSE, 0, 0);
   message_box question = wait_for_prompt(*app);
   ASSERT_NE(question.handle, nullptr) << "the page's question was not asked";
   EXPECT_EQ(question.text, expected::leave_prompt);
+  EXPECT_EQ(question.caption, expected::app_title);
   EXPECT_EQ(question.owner, window);
   EXPECT_TRUE(question.has_yes && question.has_no);
-  press(question.handle, IDNO);
-  Sleep(4000); // longer than the time a page gets to answer
+  EXPECT_EQ(question.default_button, IDNO) << "Enter must not discard the work";
+  // Closing again while the question is up neither closes nor asks twice.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  Sleep(300);
+  EXPECT_EQ(app->count_windows(L"#32770"), 1);
+  answer(*app, question, IDNO);
+  // Longer than the time a page gets to answer: staying keeps the window and its page.
+  Sleep(3500);
   EXPECT_TRUE(IsWindow(window) && IsWindowVisible(window)) << "staying keeps the window";
+  EXPECT_EQ(app->count_windows(L"#32770"), 0) << "nothing more is asked";
+  EXPECT_EQ(texts_of(log(), "Navigate"), (std::vector<std::string>{start_url, "about:blank"}));
 
   PostMessageW(window, WM_CLOSE, 0, 0);
   question = wait_for_prompt(*app);
   ASSERT_NE(question.handle, nullptr);
+  EXPECT_EQ(question.text, expected::leave_prompt);
   press(question.handle, IDYES);
   EXPECT_EQ(app->wait(20000), 0) << "leaving closes the window and ends normally";
   const auto lines = log();
@@ -896,9 +1026,127 @@ TEST_F(App, ClosingAPageWithUnsavedWorkAsksFirst) {
     }
   }
   EXPECT_EQ(answers, (std::vector<std::string>{"0", "1"})) << "stay, then leave";
-  EXPECT_EQ(texts_of(lines, "put_AreDefaultScriptDialogsEnabled"),
-            (std::vector<std::string>{"0", "1", "0"}))
-      << "the browser's own dialogs are back while the page stays";
+  EXPECT_EQ(texts_of(lines, "put_AreDefaultScriptDialogsEnabled"), std::vector<std::string>{"0"});
+  EXPECT_LT(index_of(lines, "put_AreDefaultScriptDialogsEnabled"), index_of(lines, "Navigate"))
+      << "off before the first page loads";
+}
+
+TEST_F(App, APageThatDoesNotAnswerTheClosingIsAskedAbout) {
+  // The page never answers the closing navigation: after the leave deadline the user decides.
+  auto app = start("on=Navigate#1 content_loading\n");
+  HWND window = window_when_started(*app);
+  ASSERT_NE(window, nullptr);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  message_box question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr) << "closed without asking";
+  EXPECT_EQ(question.text, expected::close_unresponsive_prompt);
+  EXPECT_EQ(question.owner, window);
+  EXPECT_EQ(question.default_button, IDNO);
+  answer(*app, question, IDNO);
+  EXPECT_TRUE(IsWindow(window)) << "No keeps the window";
+  EXPECT_EQ(calls_named(log(), "Stop").size(), 1u) << "the closing navigation is stopped";
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr);
+  press(question.handle, IDYES);
+  EXPECT_EQ(app->wait(20000), 0);
+}
+
+TEST_F(App, PageDialogsAreAnsweredNatively) {
+  auto app = start("on=Navigate#1 content_loading\n"
+                   "on=Navigate#1 +100 script_dialog 0 Saved\\x20to\\x20your\\x20drive.\n"
+                   "on=Navigate#1 +100 script_dialog 1 Delete\\x20this\\x20sheet?\n"
+                   "on=Navigate#1 +100 script_dialog 2 New\\x20name:\n");
+  HWND window = window_when_started(*app);
+  ASSERT_NE(window, nullptr);
+  const std::wstring host = L"zo-desk-app.zorvel.net";
+
+  message_box alert = wait_for_prompt(*app);
+  ASSERT_NE(alert.handle, nullptr) << "the alert was not shown";
+  EXPECT_EQ(alert.caption, host);
+  EXPECT_EQ(alert.text, L"Saved to your drive.");
+  EXPECT_EQ(alert.owner, window);
+  EXPECT_TRUE(alert.has_ok && !alert.has_cancel);
+  answer(*app, alert, IDOK);
+
+  message_box confirm = wait_for_prompt(*app);
+  ASSERT_NE(confirm.handle, nullptr) << "the confirm was not shown";
+  EXPECT_EQ(confirm.caption, host);
+  EXPECT_EQ(confirm.text, L"Delete this sheet?");
+  EXPECT_TRUE(confirm.has_ok && confirm.has_cancel);
+  answer(*app, confirm, IDCANCEL);
+
+  message_box prompt = wait_for_prompt(*app);
+  ASSERT_NE(prompt.handle, nullptr) << "the prompt was not shown";
+  EXPECT_EQ(prompt.caption, host);
+  EXPECT_EQ(prompt.text, L"New name:");
+  EXPECT_EQ(prompt.owner, window);
+  HWND field = FindWindowExW(prompt.handle, nullptr, L"Edit", nullptr);
+  ASSERT_NE(field, nullptr) << "the prompt has a text field";
+  SetWindowTextW(field, L"Q2 \u0645\u0628\u064A\u0639\u0627\u062A");
+  answer(*app, prompt, IDOK);
+
+  const auto lines = wait_for_log([](const std::vector<log_line> &l) {
+    return std::count_if(l.begin(), l.end(), [](const log_line &x) {
+             return x.callback && x.name == "ScriptDialogAnswered";
+           }) == 3;
+  });
+  std::vector<std::string> answers;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == "ScriptDialogAnswered") {
+      answers.push_back(l.rest);
+    }
+  }
+  EXPECT_EQ(answers, (std::vector<std::string>{"1", "0", "1"})) << "OK, Cancel, OK";
+  EXPECT_EQ(texts_of(lines, "put_ResultText"),
+            std::vector<std::string>{"Q2 \xD9\x85\xD8\xA8\xD9\x8A\xD8\xB9\xD8\xA7\xD8\xAA"});
+  EXPECT_EQ(close(*app, window), 0);
+}
+
+TEST_F(App, RepliesReachOnlyTheDocumentThatAsked) {
+  // r1: the editor page asks for the launch file, and a navigation starts before the reply; the
+  // new document commits, so the reply runs nowhere and the file stays for the next editor page
+  // (r2). r3: a navigation starts and is cancelled; the reply then reaches the page that asked.
+  const std::string ask = " {\"id\":\"ID\",\"method\":\"__zoArgFile\",\"params\":[]}\n";
+  auto call = [&](const std::string &id) {
+    std::string text = ask;
+    text.replace(text.find("ID"), 2, id);
+    return "web_message_from " + editor_page + text;
+  };
+  const std::string config =
+      "on=Navigate#1 +100 " + call("r1") +
+      "on=WebMessageReceived#1 navigation_starting https://zo-office.zorvel.net/en/suite/next\n"
+      "on=WebMessageReceived#1 +300 content_loading\n"
+      "on=WebMessageReceived#1 +300 navigation_completed 1 0\n"
+      "on=WebMessageReceived#1 +400 " +
+      call("r2") + "on=WebMessageReceived#2 +100 " + call("r3") +
+      "on=WebMessageReceived#3 navigation_starting https://zo-office.zorvel.net/en/suite/away\n"
+      "on=WebMessageReceived#3 +300 navigation_completed 0 14\n";
+  auto app = start(config, quoted(write_launch_file()));
+  HWND window = app->find_window(L"webview", 20000);
+  ASSERT_NE(window, nullptr);
+  const auto lines = wait_for_log(
+      [](const std::vector<log_line> &l) { return replies(l).count("r3") > 0 || l.size() > 2000; });
+  const auto answered = replies(lines);
+  EXPECT_EQ(answered.count("r1"), 0u) << "the reply would have run in the next document";
+  EXPECT_EQ(answered.count("r2") ? answered.at("r2") : std::vector<std::string>{},
+            std::vector<std::string>{reply("r2", launch_json())})
+      << "the file the dropped reply carried goes to the next editor page";
+  EXPECT_EQ(answered.count("r3") ? answered.at("r3") : std::vector<std::string>{},
+            std::vector<std::string>{reply("r3", "\"null\"")});
+  long r3_reply = -1, cancelled = -1;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].callback && lines[i].name == "NavigationCompleted" &&
+        lines[i].rest.rfind("0 14", 0) == 0) {
+      cancelled = static_cast<long>(i);
+    }
+    if (!lines[i].callback && lines[i].name == "ExecuteScript" &&
+        lines[i].rest.find("onReply(\"r3\"") != std::string::npos) {
+      r3_reply = static_cast<long>(i);
+    }
+  }
+  EXPECT_GT(r3_reply, cancelled) << "held until the navigation ended without a new document";
+  EXPECT_EQ(close(*app, window), 0);
 }
 
 // Not a speed test: it prints its figures. The page calls one service 100,000 times, each call as

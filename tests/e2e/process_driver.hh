@@ -48,6 +48,29 @@ public:
     return static_cast<long>(code);
   }
 
+  // How many visible top-level windows of this program have the given class.
+  int count_windows(const wchar_t *class_name) const {
+    struct search {
+      DWORD pid;
+      const wchar_t *cls;
+      int count;
+    } s{pi_.dwProcessId, class_name, 0};
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+          auto *s = reinterpret_cast<search *>(lp);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(h, &pid);
+          wchar_t cls[64] = {};
+          GetClassNameW(h, cls, 64);
+          if (pid == s->pid && IsWindowVisible(h) && lstrcmpW(cls, s->cls) == 0) {
+            ++s->count;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.count;
+  }
+
   // The first visible top-level window of this program with the given class.
   HWND find_window(const wchar_t *class_name, DWORD timeout_ms) const {
     struct search {
@@ -97,6 +120,7 @@ struct message_box {
   std::wstring text;
   HWND owner = nullptr;
   bool has_yes = false, has_no = false, has_cancel = false, has_ok = false;
+  int default_button = 0; // the button Enter presses
 };
 
 inline message_box read_message_box(HWND dialog) {
@@ -109,6 +133,12 @@ inline message_box read_message_box(HWND dialog) {
   box.has_no = GetDlgItem(dialog, IDNO) != nullptr;
   box.has_cancel = GetDlgItem(dialog, IDCANCEL) != nullptr;
   box.has_ok = GetDlgItem(dialog, IDOK) != nullptr;
+  for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
+    HWND button = GetDlgItem(dialog, id);
+    if (button != nullptr && (GetWindowLongW(button, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) {
+      box.default_button = id;
+    }
+  }
   return box;
 }
 

@@ -116,6 +116,34 @@ test('results with quotes, backslashes and non-ASCII text arrive intact', async 
   assert.deepEqual(await settle(id, 0, JSON.stringify(value)), { resolved: true, value });
 });
 
+test('a reply for an id with no pending call changes nothing and throws nothing', async () => {
+  const { id } = JSON.parse(await startCall('window.alpha()'));
+  for (const stray of ['0123456789abcdef0123456789abcdef', 'constructor', '__proto__']) {
+    await page.evaluate(replyScript(stray, 0, '1'));
+  }
+  assert.deepEqual(await settle(id, 0, '"first"'), { resolved: true, value: 'first' });
+  assert.deepEqual(await settle(id, 1, '"again"'), { resolved: true, value: 'first' });
+});
+
+test('settled calls leave nothing behind in the page', async () => {
+  const devtools = await page.context().newCDPSession(page);
+  const heapUsed = async () => {
+    await devtools.send('HeapProfiler.collectGarbage');
+    return (await devtools.send('Runtime.getHeapUsage')).usedSize;
+  };
+  const before = await heapUsed();
+  // 50,000 calls, each answered at once as the engine's reply script does.
+  await page.evaluate(() => {
+    for (let i = 0; i < 50000; i++) {
+      window.alpha(i);
+      window.__webview__.onReply(JSON.parse(window.__posted.pop()).id, 0, '1');
+    }
+  });
+  const grown = (await heapUsed()) - before;
+  await devtools.detach();
+  assert.ok(grown < 2000000, `the page's heap grew by ${grown} bytes`);
+});
+
 test('onBind refuses a name the window already has; onUnbind one it lacks', async () => {
   const bindTaken = await page.evaluate(() => {
     try {

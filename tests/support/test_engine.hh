@@ -83,6 +83,9 @@ public:
   }
   // Simulates a new top-level document starting to load.
   void new_document() { on_document_changed(); }
+  // Simulates a top-level navigation starting, and ending (completed, failed or cancelled).
+  void navigation_starting(std::uint64_t id) { on_navigation_starting(id); }
+  void navigation_ended(std::uint64_t id) { on_navigation_ended(id); }
 
   // Simulates the user closing the window.
   void close_window() {

@@ -41,7 +41,11 @@
 // wv2d_pending_callbacks     callbacks and scripted actions queued but not yet delivered.
 // wv2d_raise_process_failed  a process of the browser failed (COREWEBVIEW2_PROCESS_FAILED_KIND);
 //                            kind 0 (browser exited) also closes the web view.
-// wv2d_raise_script_dialog   the page opens a dialog (COREWEBVIEW2_SCRIPT_DIALOG_KIND).
+// wv2d_raise_script_dialog   the page opens a dialog (COREWEBVIEW2_SCRIPT_DIALOG_KIND); while
+//                            the current document was loaded with default script dialogs on,
+//                            WebView2's own dialog answers it (accepted) and no handler runs.
+// wv2d_raise_navigation_starting  a top-level navigation to `uri` (null: the current source)
+//                            starts; its id is the count of the program's navigations.
 // wv2d_raise_*               raise an event on the newest open web view, synchronously, on the
 //                            calling thread; return the number of handlers invoked, or -1 when
 //                            no web view is open. `state` receives the permission state the
@@ -65,7 +69,8 @@
   X(int, wv2d_raise_process_failed, (int kind))                                                    \
   X(int, wv2d_raise_script_dialog, (int kind, const wchar_t *message))                             \
   X(int, wv2d_raise_web_message_from, (const wchar_t *source, const wchar_t *text))                \
-  X(int, wv2d_raise_content_loading, (void))
+  X(int, wv2d_raise_content_loading, (void))                                                       \
+  X(int, wv2d_raise_navigation_starting, (const wchar_t *uri))
 
 #ifdef __cplusplus
 

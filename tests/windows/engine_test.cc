@@ -440,11 +440,11 @@ TEST_F(Engine, ClosingTheLastWindowEndsTheLoop) {
   HWND w2 = static_cast<HWND>(second.get_window().value());
   bool second_closed = false;
   first.dispatch([&] {
-    PostMessageW(w1, WM_CLOSE, 0, 0);
+    DestroyWindow(w1);
     // Still running after the first window: close the second a little later.
     first.dispatch([&] {
       second_closed = true;
-      PostMessageW(w2, WM_CLOSE, 0, 0);
+      DestroyWindow(w2);
     });
   });
   EXPECT_TRUE(first.run().ok());
@@ -584,6 +584,17 @@ TEST_F(Engine, FailedScriptAdditionsGetEmptyIds) {
                        std::string("RemoveScriptToExecuteOnDocumentCreated ")),
             3)
       << "two failed scripts and the failed bind script, all with empty ids";
+  // Only the bind script is replaced: scripts without ids are not the same script.
+  std::vector<std::string> added;
+  for (const auto &line : lines) {
+    if (line.rfind("AddScriptToExecuteOnDocumentCreated - ", 0) == 0) {
+      added.push_back(line.substr(38));
+    }
+  }
+  ASSERT_EQ(added.size(), 5u) << "the first bind script, then the bridge and the three others";
+  EXPECT_EQ(added[2], "a();");
+  EXPECT_EQ(added[3], "b();");
+  EXPECT_NE(added[4].find("var methods = [\"f\",\"g\"];"), std::string::npos) << added[4];
 }
 
 TEST_F(Engine, ResizeAndActivationReachTheBrowser) {
@@ -759,6 +770,67 @@ TEST_F(Engine, ScriptChangesDuringAReinstallationComeAfterIt) {
   EXPECT_EQ(installed[2].second, "late();");
 }
 
+// Answers the next dialog this process shows, from another thread, as a user would.
+class dialog_answerer {
+public:
+  explicit dialog_answerer(int button) : thread_([this, button] { answer(button); }) {}
+  ~dialog_answerer() { thread_.join(); }
+  dialog_answerer(const dialog_answerer &) = delete;
+  dialog_answerer &operator=(const dialog_answerer &) = delete;
+
+  bool done() const { return done_; }
+  std::wstring text() const { return text_; }
+
+private:
+  void answer(int button) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline) {
+      HWND dialog = nullptr;
+      EnumWindows(
+          [](HWND h, LPARAM lp) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            wchar_t cls[16] = {};
+            GetClassNameW(h, cls, 16);
+            if (pid == GetCurrentProcessId() && IsWindowVisible(h) &&
+                lstrcmpW(cls, L"#32770") == 0) {
+              *reinterpret_cast<HWND *>(lp) = h;
+              return FALSE;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&dialog));
+      if (dialog != nullptr) {
+        wchar_t text[1024] = {};
+        GetWindowTextW(GetDlgItem(dialog, 0xFFFF), text, 1024);
+        text_ = text;
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    done_ = true;
+  }
+
+  std::atomic<bool> done_{false};
+  std::wstring text_;
+  std::thread thread_;
+};
+
+// Dispatches this thread's messages until `done` holds (at most 15 s).
+template <typename F> void pump_until(F done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  MSG msg;
+  while (!done() && std::chrono::steady_clock::now() < deadline) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
   win32_edge_engine engine(false, nullptr);
   int created = 0;
@@ -769,19 +841,39 @@ TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
   engine.navigate("https://suite.test/doc");
   api.clear_log();
 
-  // Subframe, utility, GPU: nothing. A renderer that exits: reload. Unresponsive three times in
-  // a row: reload.
+  // Subframe, utility, GPU: nothing. A renderer that exits: reload.
   for (int kind : {3, 4, 6}) {
     EXPECT_EQ(api.wv2d_raise_process_failed(kind), 1);
   }
+  run_until_idle(engine);
   EXPECT_EQ(count_lines(calls(), "Reload"), 0u);
   api.wv2d_raise_process_failed(1);
+  run_until_idle(engine);
   EXPECT_EQ(count_lines(calls(), "Reload"), 1u);
+
+  // Unresponsive three times within a minute: the user decides. Waiting keeps the page.
   api.wv2d_raise_process_failed(2);
   api.wv2d_raise_process_failed(2);
-  EXPECT_EQ(count_lines(calls(), "Reload"), 1u);
-  api.wv2d_raise_process_failed(2);
-  EXPECT_EQ(count_lines(calls(), "Reload"), 2u);
+  run_until_idle(engine);
+  {
+    dialog_answerer wait(IDYES);
+    api.wv2d_raise_process_failed(2);
+    pump_until([&] { return wait.done(); });
+    EXPECT_EQ(wait.text(),
+              L"The page is not responding. Wait for it?\n\nYes: wait.  No: reload the page.");
+  }
+  run_until_idle(engine);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 1u) << "waiting keeps the page";
+  {
+    dialog_answerer reload(IDNO);
+    for (int i = 0; i < 3; ++i) {
+      api.wv2d_raise_process_failed(2);
+    }
+    pump_until([&] { return reload.done(); });
+    EXPECT_FALSE(reload.text().empty()) << "asked again";
+  }
+  run_until_idle(engine);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 2u) << "No reloads";
 
   // The browser process exits: a new environment and controller in the same window.
   api.clear_log();
@@ -795,6 +887,7 @@ TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
       1u);
   EXPECT_EQ(count_lines(lines, "put_AreDevToolsEnabled 0"), 1u);
   EXPECT_EQ(count_lines(lines, "put_IsStatusBarEnabled 0"), 1u);
+  EXPECT_EQ(count_lines(lines, "put_AreDefaultScriptDialogsEnabled 0"), 1u);
   for (const char *hook :
        {"add_WebMessageReceived", "add_PermissionRequested", "add_ProcessFailed"}) {
     EXPECT_EQ(count_lines(lines, hook), 1u) << hook;
@@ -816,37 +909,73 @@ TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
   run_until_idle(engine);
   EXPECT_EQ(count_lines(calls(), "ExecuteScript window.__webview__.onReply(\"c1\", 0, \"3\")"), 1u);
 
-  // Three recoveries so far; a successful navigation counts afresh, then three more are allowed
-  // and the fourth gives the browser up: the window closes, so the loop ends.
+  // Two recoveries so far (the user's reload is not one); a successful load does not count them
+  // afresh, so the third is the last and the fourth gives the browser up: the window closes.
   api.wv2d_raise_navigation_completed(1, 0, L"https://suite.test/doc2");
-  for (int i = 0; i < 3; ++i) {
-    api.wv2d_raise_process_failed(1);
-  }
-  EXPECT_EQ(count_lines(calls(), "Reload"), 3u);
-  EXPECT_FALSE(engine.browser_lost());
   api.wv2d_raise_process_failed(1);
-  EXPECT_EQ(count_lines(calls(), "Reload"), 3u);
+  run_until_idle(engine);
+  EXPECT_EQ(count_lines(calls(), "Reload"), 1u);
+  EXPECT_FALSE(engine.browser_lost());
+  api.wv2d_raise_navigation_completed(1, 0, L"https://suite.test/doc2");
+  api.wv2d_raise_process_failed(1);
   EXPECT_TRUE(engine.run().ok());
+  EXPECT_EQ(count_lines(calls(), "Reload"), 1u);
   EXPECT_TRUE(engine.browser_lost());
   EXPECT_FALSE(engine.get_window().ok()) << "no dead window is left";
 }
 
+TEST_F(Engine, ABrowserFailureDuringAScriptRegistrationWaitsForIt) {
+  win32_edge_engine engine(false, nullptr);
+  engine.navigate("https://suite.test/doc");
+  // The browser exits while the engine waits for the registration of a script.
+  api.reset(); // counts calls afresh
+  api.configure("on=AddScriptToExecuteOnDocumentCreated#1 process_failed 0\n");
+  engine.init("mine();");
+  run_until_idle(engine);
+  const auto lines = calls();
+  std::vector<std::string> scripts; // added to the replacement, after its controller
+  bool replaced = false;
+  for (const auto &line : lines) {
+    if (line.rfind("CreateCoreWebView2Controller ", 0) == 0) {
+      replaced = true;
+    } else if (replaced && line.rfind("AddScriptToExecuteOnDocumentCreated ", 0) == 0) {
+      scripts.push_back(line.substr(line.find(' ', 36) + 1));
+    }
+  }
+  ASSERT_TRUE(replaced);
+  ASSERT_EQ(scripts.size(), 2u) << "the bridge and the script being added, once each";
+  EXPECT_NE(scripts[0].find("window.__webview__ = new Webview()"), std::string::npos);
+  EXPECT_EQ(scripts[1], "mine();");
+  EXPECT_EQ(lines.back(), "Navigate https://suite.test/doc");
+}
+
 TEST_F(Engine, ClosingLetsThePageAnswerFirstButNeverWaitsLong) {
   win32_edge_engine engine(false, nullptr, short_deadlines());
+  {
+    const auto lines = calls();
+    const auto off = std::find(lines.begin(), lines.end(), "put_AreDefaultScriptDialogsEnabled 0");
+    EXPECT_NE(off, lines.end()) << "every page's dialogs come to the engine";
+  }
   engine.navigate("https://suite.test/doc");
   HWND window = static_cast<HWND>(engine.get_window().value());
   api.clear_log();
   PostMessageW(window, WM_CLOSE, 0, 0);
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(engine.run().ok()) << "a page that does not answer does not keep the window";
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(250));
+  {
+    // A page that does not answer: the user is asked, and No keeps the window.
+    dialog_answerer stay(IDNO);
+    pump_until([&] { return stay.done(); });
+    EXPECT_EQ(stay.text(), L"The page is not responding. Close the window anyway?");
+  }
+  run_until_idle(engine);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(count_lines(calls(), "Navigate about:blank"), 1u) << "the page is asked by leaving it";
+  EXPECT_EQ(count_lines(calls(), "Stop"), 1u) << "staying stops the closing navigation";
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  {
+    dialog_answerer close_anyway(IDYES);
+    EXPECT_TRUE(engine.run().ok());
+  }
   EXPECT_FALSE(IsWindow(window));
-  const auto lines = calls();
-  const auto off = std::find(lines.begin(), lines.end(), "put_AreDefaultScriptDialogsEnabled 0");
-  const auto away = std::find(lines.begin(), lines.end(), "Navigate about:blank");
-  EXPECT_NE(off, lines.end()) << "the page's question comes to the engine";
-  EXPECT_NE(away, lines.end()) << "the page is asked by navigating away";
-  EXPECT_LT(off, away);
 
   // A page that lets the navigation go closes the window at once.
   api.reset();

@@ -1,5 +1,5 @@
-// The title bar follows the app theme: observed through a stand-in dwmapi.dll beside this test
-// (loaded instead of the system's through a DLL override).
+// The title bar follows the app theme: observed through a stand-in dwmapi.dll that
+// theme_test.sh puts into System32 (loaded instead of the system's through a DLL override).
 #include <webview/detail/backends/win32_edge_engine.hh>
 
 #include <gtest/gtest.h>
@@ -24,8 +24,9 @@ struct standin {
   void (*refuse_20)(int) = nullptr;
 };
 
-standin load_standin() {
-  HMODULE module = LoadLibraryW(L"dwmapi.dll");
+// The dwmapi.dll the engine loaded.
+standin loaded_standin() {
+  HMODULE module = GetModuleHandleW(L"dwmapi.dll");
   standin s;
   s.take_calls = reinterpret_cast<const char *(*)()>(
       reinterpret_cast<void *>(GetProcAddress(module, "dwm_standin_take_calls")));
@@ -35,10 +36,10 @@ standin load_standin() {
 }
 
 TEST(DarkTitleBar, FollowsTheAppThemeAndItsChanges) {
-  const standin dwm = load_standin();
-  ASSERT_NE(dwm.take_calls, nullptr) << "run with WINEDLLOVERRIDES=dwmapi=n,b";
   set_light_theme(0);
   win32_edge_engine engine(false, nullptr);
+  const standin dwm = loaded_standin();
+  ASSERT_NE(dwm.take_calls, nullptr) << "run through theme_test.sh";
   EXPECT_STREQ(dwm.take_calls(), "20 1\n") << "dark at creation";
   HWND window = static_cast<HWND>(engine.get_window().value());
 

@@ -14,6 +14,7 @@
 //    values; the method of that name must run, receive each argument intact and return its
 //    result. This holds only when our declaration order is the published slot order.
 
+#include "webview/detail/backends/webview2_com_handler.hh"
 #include "webview/detail/backends/webview2_interfaces.hh"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,16 @@ namespace {
   M(3, get_IsSuccess, (BOOL * isSuccess), (isSuccess))                                             \
   M(4, get_WebErrorStatus, (COREWEBVIEW2_WEB_ERROR_STATUS * webErrorStatus), (webErrorStatus))     \
   M(5, get_NavigationId, (UINT64 * navigationId), (navigationId))
+
+// ICoreWebView2NavigationStartingEventArgs
+#define WV2_SLOTS_NAVIGATION_STARTING_EVENT_ARGS(M, M0)                                            \
+  M(3, get_Uri, (LPWSTR * uri), (uri))                                                             \
+  M(4, get_IsUserInitiated, (BOOL * isUserInitiated), (isUserInitiated))                           \
+  M(5, get_IsRedirected, (BOOL * isRedirected), (isRedirected))                                    \
+  M(6, get_RequestHeaders, (ICoreWebView2HttpRequestHeaders * *requestHeaders), (requestHeaders))  \
+  M(7, get_Cancel, (BOOL * cancel), (cancel))                                                      \
+  M(8, put_Cancel, (BOOL cancel), (cancel))                                                        \
+  M(9, get_NavigationId, (UINT64 * navigationId), (navigationId))
 
 // ICoreWebView2Deferral
 #define WV2_SLOTS_DEFERRAL(M, M0) M0(3, Complete)
@@ -586,6 +597,7 @@ WV2_LAYOUT(ICoreWebView2Settings, WV2_SLOTS_SETTINGS, 21)
 WV2_LAYOUT(ICoreWebView2WebMessageReceivedEventArgs, WV2_SLOTS_WEB_MESSAGE_RECEIVED_EVENT_ARGS, 6)
 WV2_LAYOUT(ICoreWebView2PermissionRequestedEventArgs, WV2_SLOTS_PERMISSION_REQUESTED_EVENT_ARGS, 9)
 WV2_LAYOUT(ICoreWebView2NavigationCompletedEventArgs, WV2_SLOTS_NAVIGATION_COMPLETED_EVENT_ARGS, 6)
+WV2_LAYOUT(ICoreWebView2NavigationStartingEventArgs, WV2_SLOTS_NAVIGATION_STARTING_EVENT_ARGS, 10)
 WV2_LAYOUT(ICoreWebView2Deferral, WV2_SLOTS_DEFERRAL, 4)
 WV2_LAYOUT(ICoreWebView2ProcessFailedEventArgs, WV2_SLOTS_PROCESS_FAILED_EVENT_ARGS, 4)
 WV2_LAYOUT(ICoreWebView2ScriptDialogOpeningEventArgs, WV2_SLOTS_SCRIPT_DIALOG_OPENING_EVENT_ARGS,
@@ -736,6 +748,7 @@ TEST_P(WebView2CoreInterfaceLayout, EverySlotReachesItsPublishedMethodWithArgume
            {"ICoreWebView2WebMessageReceivedEventArgs", 6},
            {"ICoreWebView2PermissionRequestedEventArgs", 9},
            {"ICoreWebView2NavigationCompletedEventArgs", 6},
+           {"ICoreWebView2NavigationStartingEventArgs", 10},
            {"ICoreWebView2Deferral", 4},
            {"ICoreWebView2ProcessFailedEventArgs", 4},
            {"ICoreWebView2ScriptDialogOpeningEventArgs", 11},
@@ -757,6 +770,7 @@ INSTANTIATE_TEST_SUITE_P(Published, WebView2CoreInterfaceLayout,
                                            WV2_OBSERVE(ICoreWebView2WebMessageReceivedEventArgs),
                                            WV2_OBSERVE(ICoreWebView2PermissionRequestedEventArgs),
                                            WV2_OBSERVE(ICoreWebView2NavigationCompletedEventArgs),
+                                           WV2_OBSERVE(ICoreWebView2NavigationStartingEventArgs),
                                            WV2_OBSERVE(ICoreWebView2Deferral),
                                            WV2_OBSERVE(ICoreWebView2ProcessFailedEventArgs),
                                            WV2_OBSERVE(ICoreWebView2ScriptDialogOpeningEventArgs),
@@ -825,6 +839,8 @@ const iid_case interface_ids[] = {
                 L"{973AE2EF-FF18-4894-8FB2-3C758F046810}"),
     WV2_IID_ROW(ICoreWebView2NavigationCompletedEventArgs,
                 L"{30D68B7D-20D9-4752-A9CA-EC8448FBB5C1}"),
+    WV2_IID_ROW(ICoreWebView2NavigationStartingEventArgs,
+                L"{5B495469-E119-438A-9B18-7604F25F2E49}"),
     WV2_IID_ROW(ICoreWebView2Deferral, L"{C10E7F7B-B585-46F0-A623-8BEFBF3E4EE0}"),
     WV2_IID_ROW(ICoreWebView2ProcessFailedEventArgs, L"{8155A9A4-1474-4A86-8CAE-151B0FA6B8CA}"),
     WV2_IID_ROW(ICoreWebView2ScriptDialogOpeningEventArgs,
@@ -998,6 +1014,48 @@ TEST(WebView2Enumerations, FollowThePublishedNumbering) {
   for (int i = 0; i < 19; ++i) {
     EXPECT_EQ(statuses[i], i);
   }
+}
+
+// The engine's own COM objects answer IUnknown with one pointer, whichever interface is asked.
+TEST(WebView2EngineObjects, TheBrowserHandlerAnswersIUnknownWithItsIdentity) {
+  using webview::detail::webview2_com_handler;
+  auto *handler = new webview2_com_handler(nullptr, nullptr, nullptr);
+  void *identity = nullptr;
+  ASSERT_EQ(handler->QueryInterface(__uuidof(IUnknown), &identity), S_OK);
+  ASSERT_NE(identity, nullptr);
+  for (const IID &iid : {IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,
+                         IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler,
+                         IID_ICoreWebView2WebMessageReceivedEventHandler,
+                         IID_ICoreWebView2PermissionRequestedEventHandler,
+                         IID_ICoreWebView2ContentLoadingEventHandler}) {
+    IUnknown *face = nullptr;
+    ASSERT_EQ(handler->QueryInterface(iid, reinterpret_cast<void **>(&face)), S_OK);
+    void *again = nullptr;
+    EXPECT_EQ(face->QueryInterface(__uuidof(IUnknown), &again), S_OK);
+    EXPECT_EQ(again, identity);
+    if (again != nullptr) {
+      face->Release();
+    }
+    face->Release();
+  }
+  static_cast<IUnknown *>(identity)->Release();
+  EXPECT_EQ(static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(handler)->Release(), 0u);
+}
+
+TEST(WebView2EngineObjects, TheScriptAddedHandlerAnswersIUnknownWithItsIdentity) {
+  using webview::detail::webview2_user_script_added_handler;
+  auto *script_added = new webview2_user_script_added_handler(nullptr);
+  void *first = nullptr, *second = nullptr;
+  EXPECT_EQ(script_added->QueryInterface(__uuidof(IUnknown), &first), S_OK);
+  EXPECT_EQ(script_added->QueryInterface(__uuidof(IUnknown), &second), S_OK);
+  EXPECT_EQ(first, static_cast<void *>(script_added));
+  EXPECT_EQ(second, first);
+  for (void *answer : {first, second}) {
+    if (answer != nullptr) {
+      script_added->Release();
+    }
+  }
+  EXPECT_EQ(script_added->Release(), 0u);
 }
 
 } // namespace

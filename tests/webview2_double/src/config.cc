@@ -126,6 +126,9 @@ std::optional<Action> parse_action(std::string_view rest) {
   } else if (kind == "content_loading") {
     action.kind = Action::Kind::content_loading;
     valid = rest.empty();
+  } else if (kind == "navigation_starting") {
+    action.kind = Action::Kind::navigation_starting;
+    valid = take_optional_text(rest, action.text);
   } else if (kind == "permission") {
     action.kind = Action::Kind::permission;
     valid = take_number(rest, action.number) && take_optional_text(rest, action.text);

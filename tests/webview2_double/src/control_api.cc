@@ -107,6 +107,11 @@ int wv2d_raise_content_loading(void) {
   return raise_content_loading();
 }
 
+int wv2d_raise_navigation_starting(const wchar_t *uri) {
+  ensure_initialized();
+  return raise_navigation_starting(uri ? std::optional<std::wstring>(uri) : std::nullopt);
+}
+
 int wv2d_raise_document_title_changed(const wchar_t *title) {
   ensure_initialized();
   return raise_document_title_changed(wide(title));

@@ -187,6 +187,47 @@ void ScriptDialogOpeningEventArgs::answer() {
   }
 }
 
+NavigationStartingEventArgs::NavigationStartingEventArgs(std::wstring uri, UINT64 navigation_id)
+    : uri_(std::move(uri)), navigation_id_(navigation_id) {}
+
+HRESULT STDMETHODCALLTYPE NavigationStartingEventArgs::get_Uri(LPWSTR *uri) {
+  return get_text("get_Uri", uri, uri_);
+}
+
+HRESULT STDMETHODCALLTYPE
+NavigationStartingEventArgs::get_IsUserInitiated(BOOL *is_user_initiated) {
+  return get_value<BOOL>("get_IsUserInitiated", is_user_initiated, FALSE);
+}
+
+HRESULT STDMETHODCALLTYPE NavigationStartingEventArgs::get_IsRedirected(BOOL *is_redirected) {
+  return get_value<BOOL>("get_IsRedirected", is_redirected, FALSE);
+}
+
+HRESULT STDMETHODCALLTYPE
+NavigationStartingEventArgs::get_RequestHeaders(ICoreWebView2HttpRequestHeaders **request_headers) {
+  if (const auto result = begin_getter<ICoreWebView2HttpRequestHeaders *>(
+          "get_RequestHeaders", request_headers, nullptr)) {
+    return *result;
+  }
+  return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE NavigationStartingEventArgs::get_Cancel(BOOL *cancel) {
+  return get_value("get_Cancel", cancel, cancel_);
+}
+
+HRESULT STDMETHODCALLTYPE NavigationStartingEventArgs::put_Cancel(BOOL cancel) {
+  if (const auto fault = record_call("put_Cancel", {Field::number(cancel)})) {
+    return *fault;
+  }
+  cancel_ = cancel;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE NavigationStartingEventArgs::get_NavigationId(UINT64 *navigation_id) {
+  return get_value("get_NavigationId", navigation_id, navigation_id_);
+}
+
 NavigationCompletedEventArgs::NavigationCompletedEventArgs(BOOL is_success,
                                                            COREWEBVIEW2_WEB_ERROR_STATUS status,
                                                            UINT64 navigation_id)

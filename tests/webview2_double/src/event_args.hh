@@ -108,6 +108,31 @@ private:
   bool deferred_ = false;
 };
 
+// A top-level navigation about to start. The double's navigations are neither started by the
+// user nor redirected; request headers are not modelled (E_NOTIMPL). put_Cancel records whether
+// a handler stopped the navigation, which canceled() reports.
+class NavigationStartingEventArgs final
+    : public ComObject<ICoreWebView2NavigationStartingEventArgs> {
+public:
+  NavigationStartingEventArgs(std::wstring uri, UINT64 navigation_id);
+
+  HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) override;
+  HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL *is_user_initiated) override;
+  HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL *is_redirected) override;
+  HRESULT STDMETHODCALLTYPE
+  get_RequestHeaders(ICoreWebView2HttpRequestHeaders **request_headers) override;
+  HRESULT STDMETHODCALLTYPE get_Cancel(BOOL *cancel) override;
+  HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) override;
+  HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64 *navigation_id) override;
+
+  bool canceled() const { return cancel_ != FALSE; }
+
+private:
+  const std::wstring uri_;
+  const UINT64 navigation_id_;
+  BOOL cancel_ = FALSE;
+};
+
 class NavigationCompletedEventArgs final
     : public ComObject<ICoreWebView2NavigationCompletedEventArgs> {
 public:

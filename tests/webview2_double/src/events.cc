@@ -28,6 +28,11 @@ int raise_content_loading() {
   return controller ? controller->web_view()->raise_content_loading() : -1;
 }
 
+int raise_navigation_starting(const std::optional<std::wstring> &uri) {
+  const auto controller = target("NavigationStarting");
+  return controller ? controller->web_view()->raise_navigation_starting(uri).first : -1;
+}
+
 int raise_permission_requested(int kind, const std::wstring &uri, int *state) {
   const auto controller = target("PermissionRequested");
   if (!controller) {

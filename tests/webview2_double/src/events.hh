@@ -14,6 +14,8 @@ namespace wv2d {
 int raise_web_message(const std::wstring &message, bool is_json,
                       const std::optional<std::wstring> &source = std::nullopt);
 int raise_content_loading();
+// `uri`, when given, is the address being navigated to instead of the web view's source.
+int raise_navigation_starting(const std::optional<std::wstring> &uri);
 // `state`, when not null, receives the permission state the handlers left.
 int raise_permission_requested(int kind, const std::wstring &uri, int *state);
 int raise_navigation_completed(bool is_success, int status,

@@ -76,6 +76,9 @@ void perform(const Action &action) {
   case Action::Kind::content_loading:
     raise_content_loading();
     break;
+  case Action::Kind::navigation_starting:
+    raise_navigation_starting(action.text);
+    break;
   case Action::Kind::permission:
     raise_permission_requested(action.number, action.text.value_or(L""), nullptr);
     break;

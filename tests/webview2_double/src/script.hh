@@ -19,6 +19,7 @@ struct Action {
     web_message_json,     // text: the JSON of a message that is not a string
     web_message_from,     // source: the sender's address; text: the message string
     content_loading,      // a new top-level document starts loading
+    navigation_starting,  // text: optional address being navigated to
     permission,           // number: permission kind; text: address of the requesting page
     navigation_completed, // number: IsSuccess; status: web error status; text: optional source
     title,                // text: the new document title

@@ -55,12 +55,31 @@ int WebView::raise_web_message(const std::wstring &message, bool is_json,
   return invoke_all(handlers, this, args.get());
 }
 
+void WebView::load_document() {
+  document_default_dialogs_ = settings_->default_script_dialogs_enabled();
+  navigation_pending_ = false;
+}
+
 // The arguments object is not modelled: handlers receive null.
 int WebView::raise_content_loading() {
   const ComPtr<WebView> self(this);
+  load_document();
   const auto handlers = ContentLoading_.snapshot();
   log_callback("ContentLoading", {});
   return invoke_all(handlers, this, static_cast<ICoreWebView2ContentLoadingEventArgs *>(nullptr));
+}
+
+std::pair<int, bool> WebView::raise_navigation_starting(const std::optional<std::wstring> &uri) {
+  const ComPtr<WebView> self(this);
+  const auto handlers = NavigationStarting_.snapshot();
+  const std::wstring address = uri.value_or(source_);
+  log_callback("NavigationStarting", {Field::text(address)});
+  const auto args = make_object<NavigationStartingEventArgs>(address, navigation_id_);
+  const int count = invoke_all(handlers, this, args.get());
+  if (args->canceled()) {
+    log_callback("NavigationCanceled", {});
+  }
+  return {count, args->canceled()};
 }
 
 std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
@@ -78,6 +97,9 @@ int WebView::raise_navigation_completed(bool is_success, COREWEBVIEW2_WEB_ERROR_
   const ComPtr<WebView> self(this);
   if (source) {
     source_ = *source;
+  }
+  if (is_success && navigation_pending_) {
+    load_document(); // a navigation that loaded without a ContentLoading of its own
   }
   const auto handlers = NavigationCompleted_.snapshot();
   log_callback("NavigationCompleted",
@@ -111,6 +133,16 @@ int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std
                                  const std::optional<std::wstring> &uri,
                                  const std::wstring &default_text, ScriptDialogAnswer answered) {
   const ComPtr<WebView> self(this);
+  if (document_default_dialogs_) {
+    // WebView2 shows its own dialog; the person presses OK ("Leave" for beforeunload), and a
+    // prompt returns its default text.
+    log_callback("DefaultScriptDialog", {Field::number(kind), Field::text(message)});
+    log_callback("ScriptDialogAnswered", {Field::number(1)});
+    if (answered) {
+      answered(true, default_text);
+    }
+    return 0;
+  }
   const auto handlers = ScriptDialogOpening_.snapshot();
   log_callback("ScriptDialogOpening", {Field::number(kind), Field::text(message)});
   const auto args = make_object<ScriptDialogOpeningEventArgs>(uri.value_or(source_), kind, message,
@@ -156,6 +188,7 @@ HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
   }
   source_ = uri;
   ++navigation_id_;
+  navigation_pending_ = true;
   return page_ ? page_->navigate(uri) : S_OK;
 }
 
@@ -171,6 +204,7 @@ HRESULT STDMETHODCALLTYPE WebView::NavigateToString(LPCWSTR html) {
   }
   source_ = L"about:blank";
   ++navigation_id_;
+  navigation_pending_ = true;
   return page_ ? page_->navigate_to_string(html) : S_OK;
 }
 

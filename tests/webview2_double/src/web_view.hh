@@ -9,6 +9,12 @@
 //
 // The raise_* functions deliver an event synchronously to every handler registered for it, in
 // registration order, and return how many handlers were invoked.
+//
+// AreDefaultScriptDialogsEnabled applies per document, as WebView2 reads it when a document
+// loads: its value is taken at ContentLoading, or, for a navigation of the program that
+// completes successfully without a ContentLoading, at that completion. The first document (before
+// any navigation) has the default, TRUE. While the current document's value is TRUE a script
+// dialog is answered by "WebView2's own dialog" (accepted) and ScriptDialogOpening is not raised.
 
 #ifndef WV2D_WEB_VIEW_HH
 #define WV2D_WEB_VIEW_HH
@@ -37,6 +43,8 @@ public:
   int raise_web_message(const std::wstring &message, bool is_json,
                         const std::optional<std::wstring> &source = std::nullopt);
   int raise_content_loading();
+  // `uri` defaults to the source. Returns the handler count and whether a handler canceled.
+  std::pair<int, bool> raise_navigation_starting(const std::optional<std::wstring> &uri);
   // Returns the handler count and the permission state the handlers left.
   std::pair<int, COREWEBVIEW2_PERMISSION_STATE>
   raise_permission_requested(COREWEBVIEW2_PERMISSION_KIND kind, const std::wstring &uri);
@@ -133,6 +141,10 @@ private:
   std::wstring source_;
   std::wstring title_;
   UINT64 navigation_id_ = 0;
+  // Loads the current document: takes the setting's value for its script dialogs.
+  void load_document();
+  bool document_default_dialogs_ = true; // the setting's value when this document loaded
+  bool navigation_pending_ = false;      // Navigate* called; its document not loaded yet
   std::vector<std::pair<std::wstring, std::wstring>> scripts_; // id, script
   bool closed_ = false;
   std::unique_ptr<PageBackend> page_;

@@ -124,6 +124,11 @@ using NavigationHandler = Handler<ICoreWebView2NavigationCompletedEventHandler, 
                                   ICoreWebView2NavigationCompletedEventArgs *>;
 using TitleHandler =
     Handler<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2 *, IUnknown *>;
+using ScriptDialogHandler = Handler<ICoreWebView2ScriptDialogOpeningEventHandler, ICoreWebView2 *,
+                                    ICoreWebView2ScriptDialogOpeningEventArgs *>;
+using NavigationStartingHandler =
+    Handler<ICoreWebView2NavigationStartingEventHandler, ICoreWebView2 *,
+            ICoreWebView2NavigationStartingEventArgs *>;
 
 // Dispatches the thread's messages (all windows) until `done` holds or `timeout_ms` passes;
 // returns whether `done` holds.

@@ -3,6 +3,7 @@
 
 #include "double_client.hh"
 
+#include <algorithm>
 #include <memory>
 
 namespace wv2d_test {
@@ -17,6 +18,14 @@ protected:
   PermissionHandler permission_handler_;
   NavigationHandler navigation_handler_;
   TitleHandler title_handler_;
+  ScriptDialogHandler dialog_handler_;
+  NavigationStartingHandler starting_handler_;
+
+  void turn_default_script_dialogs_off() {
+    Ref<ICoreWebView2Settings> settings;
+    ASSERT_EQ(web_view_->get_Settings(settings.put()), S_OK);
+    ASSERT_EQ(settings->put_AreDefaultScriptDialogsEnabled(FALSE), S_OK);
+  }
 };
 
 TEST_P(EventsTest, RegistrationWritesDistinctTokensAndHoldsTheHandler) {
@@ -178,6 +187,79 @@ TEST_P(EventsTest, NavigationIdCountsNavigations) {
   ASSERT_EQ(web_view_->NavigateToString(L"<p>"), S_OK);
   EXPECT_EQ(api_.wv2d_raise_navigation_completed(TRUE, 0, nullptr), 1);
   EXPECT_EQ(id, 2u);
+}
+
+TEST_P(EventsTest, DialogOfADocumentLoadedWithDefaultDialogsIsAnsweredByWebView2Itself) {
+  EventRegistrationToken token;
+  ASSERT_EQ(web_view_->add_ScriptDialogOpening(&dialog_handler_, &token), S_OK);
+  api_.clear_log();
+  EXPECT_EQ(api_.wv2d_raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND_CONFIRM, L"Save?"), 0);
+  EXPECT_EQ(dialog_handler_.invocations, 0);
+  EXPECT_EQ(api_.log_lines(), (std::vector<std::string>{"-> DefaultScriptDialog 1 Save?",
+                                                        "-> ScriptDialogAnswered 1"}));
+}
+
+TEST_P(EventsTest, TurningDefaultDialogsOffAppliesFromTheNextDocument) {
+  EventRegistrationToken token;
+  ASSERT_EQ(web_view_->add_ScriptDialogOpening(&dialog_handler_, &token), S_OK);
+  ASSERT_NO_FATAL_FAILURE(turn_default_script_dialogs_off());
+  EXPECT_EQ(api_.wv2d_raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT, L"one"), 0);
+  ASSERT_EQ(web_view_->Navigate(L"https://next.test/"), S_OK);
+  EXPECT_EQ(api_.wv2d_raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND_BEFOREUNLOAD, L""), 0)
+      << "leaving asks the page that is still loaded";
+  EXPECT_EQ(dialog_handler_.invocations, 0);
+
+  EXPECT_EQ(api_.wv2d_raise_content_loading(), 0);
+  api_.clear_log();
+  EXPECT_EQ(api_.wv2d_raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT, L"two"), 1);
+  EXPECT_EQ(dialog_handler_.invocations, 1);
+  EXPECT_EQ(api_.log_lines(), (std::vector<std::string>{"-> ScriptDialogOpening 0 two",
+                                                        "-> ScriptDialogAnswered 0"}));
+}
+
+TEST_P(EventsTest, NavigationCompletedWithoutContentLoadingLoadsTheNextDocument) {
+  EventRegistrationToken token;
+  ASSERT_EQ(web_view_->add_ScriptDialogOpening(&dialog_handler_, &token), S_OK);
+  ASSERT_NO_FATAL_FAILURE(turn_default_script_dialogs_off());
+  ASSERT_EQ(web_view_->Navigate(L"https://next.test/"), S_OK);
+  EXPECT_EQ(api_.wv2d_raise_navigation_completed(FALSE, 13, nullptr), 0);
+  EXPECT_EQ(api_.wv2d_raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT, L"failed"), 0);
+  EXPECT_EQ(api_.wv2d_raise_navigation_completed(TRUE, 0, nullptr), 0);
+  EXPECT_EQ(api_.wv2d_raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT, L"loaded"), 1);
+}
+
+TEST_P(EventsTest, NavigationStartingCarriesAddressAndIdAndCanBeCanceled) {
+  EventRegistrationToken token;
+  ASSERT_EQ(web_view_->add_NavigationStarting(&starting_handler_, &token), S_OK);
+  std::vector<std::pair<std::wstring, UINT64>> seen;
+  starting_handler_.on_invoke = [&](ICoreWebView2 *,
+                                    ICoreWebView2NavigationStartingEventArgs *args) {
+    CoTaskText uri;
+    UINT64 id = 0;
+    BOOL user = TRUE, redirected = TRUE;
+    EXPECT_EQ(args->get_Uri(uri.put()), S_OK);
+    EXPECT_EQ(args->get_NavigationId(&id), S_OK);
+    EXPECT_EQ(args->get_IsUserInitiated(&user), S_OK);
+    EXPECT_EQ(args->get_IsRedirected(&redirected), S_OK);
+    EXPECT_EQ(user, FALSE);
+    EXPECT_EQ(redirected, FALSE);
+    seen.emplace_back(uri.str(), id);
+    if (uri.str() == L"https://elsewhere.test/") {
+      EXPECT_EQ(args->put_Cancel(TRUE), S_OK);
+    }
+  };
+  ASSERT_EQ(web_view_->Navigate(L"https://a.test/"), S_OK);
+  ASSERT_EQ(web_view_->Navigate(L"https://b.test/"), S_OK);
+  api_.clear_log();
+  EXPECT_EQ(api_.wv2d_raise_navigation_starting(nullptr), 1);
+  EXPECT_EQ(api_.wv2d_raise_navigation_starting(L"https://elsewhere.test/"), 1);
+  EXPECT_EQ(seen, (std::vector<std::pair<std::wstring, UINT64>>{{L"https://b.test/", 2},
+                                                                {L"https://elsewhere.test/", 2}}));
+  const auto lines = api_.log_lines();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines.front(), "-> NavigationStarting https://b.test/");
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "-> NavigationCanceled"), 1);
+  EXPECT_EQ(lines.back(), "-> NavigationCanceled");
 }
 
 TEST_P(EventsTest, DocumentTitleChange) {

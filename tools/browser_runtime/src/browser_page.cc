@@ -392,6 +392,15 @@ void BrowserPage::on_frame_navigated(const Json &frame) {
   }
 }
 
+// Raised at the top document's request, not at Page.frameStartedNavigating: that one comes before
+// the page's beforeunload, which WebView2 runs before NavigationStarting.
+void BrowserPage::on_navigation_starting(const std::string &url) {
+  if (view_->raise_navigation_starting(wide(visible_url(url))).second) {
+    // The request is under way already; stopping it here would race the load.
+    wv2d::log_note("browser: Cancel of NavigationStarting not honoured");
+  }
+}
+
 void BrowserPage::on_binding(const Json &params) {
   if (top_contexts_.count(params["executionContextId"].integer()) == 0) {
     return; // only the top document talks to the program
@@ -412,13 +421,15 @@ void BrowserPage::on_binding(const Json &params) {
 void BrowserPage::on_dialog(const Json &params) {
   const int kind = script_dialog_kind(params["type"].str());
   const std::string default_text = params["defaultPrompt"].str();
-  if (kind < 0 || view_->settings().default_script_dialogs_enabled()) {
-    // The browser's own dialog would show; headless Chromium has none, so the page goes on as
-    // if the person had pressed OK (a prompt gets its default text, leaving is allowed).
+  if (kind < 0) {
+    // No WebView2 kind: the page goes on as if the person had pressed OK.
     wv2d::log_note("browser: " + params["type"].str() + " dialog accepted by itself");
     send("Page.handleJavaScriptDialog", script_dialog_answer(kind, true, default_text));
     return;
   }
+  // The web view decides by the setting's value when this document loaded (its ContentLoading):
+  // with default dialogs on, WebView2's own dialog answers OK at once (headless Chromium has none
+  // to show), a prompt with its default text.
   const wv2d::ComPtr<wv2d::WebView> hold(view_); // keeps this page while the answer is pending
   view_->raise_script_dialog(
       static_cast<COREWEBVIEW2_SCRIPT_DIALOG_KIND>(kind), wide(params["message"].str()),
@@ -470,6 +481,9 @@ void BrowserPage::on_event(const std::string &method, const Json &params) {
     if (params["type"].str() == "Document" && params["frameId"].str() == target_) {
       document_requests_.insert(params["requestId"].str());
       requested_url_ = params["request"]["url"].str();
+      if (!params.has("redirectResponse")) {
+        on_navigation_starting(requested_url_);
+      }
     }
   } else if (method == "Network.loadingFailed") {
     if (document_requests_.erase(params["requestId"].str()) != 0) {

@@ -50,6 +50,7 @@ private:
             DevToolsConnection::Reply reply = {});
   void on_event(const std::string &method, const Json &params);
   void on_frame_navigated(const Json &frame);
+  void on_navigation_starting(const std::string &url);
   void on_binding(const Json &params);
   void on_dialog(const Json &params);
   void report_title(const std::string &title);

@@ -21,6 +21,8 @@ using sync_binding = std::function<std::string(std::string)>;
 struct binding_answer {
   std::int32_t status = 0;
   std::string result;
+  // When set, a reply dropped because the calling document went away gives the result back.
+  std::function<void(std::string)> undelivered = nullptr;
 };
 
 // A synchronous form that also learns the address of the document that made the call, as the

@@ -46,7 +46,11 @@ inline std::string make_bridge_script(const std::string &post_fn) {
       return promise;
     };
     Webview_.prototype.onReply = function(id, status, result) {
+      if (!Object.prototype.hasOwnProperty.call(_promises, id)) {
+        return;
+      }
       var promise = _promises[id];
+      delete _promises[id];
       if (result !== undefined) {
         try {
           result = JSON.parse(result);

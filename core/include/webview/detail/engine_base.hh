@@ -12,6 +12,7 @@
 #include "utf.hh"
 #include "wide_reply_script.hh"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -77,7 +78,12 @@ public:
     context.sourced = [this, fn = std::move(fn)](const std::string &id, const std::string &req,
                                                  const std::string &source) {
       binding_answer answer = fn(req, source);
-      resolve(id, answer.status, answer.result);
+      if (answer.undelivered) {
+        resolve_or_return(id, answer.status, std::move(answer.result),
+                          std::move(answer.undelivered));
+      } else {
+        resolve(id, answer.status, answer.result);
+      }
     };
     return add_binding(name, std::move(context));
   }
@@ -97,19 +103,16 @@ public:
   // call made by a document that has since been replaced is dropped, so that its result never
   // reaches the next document.
   op_status resolve(const std::string &id, std::int32_t status, const std::string &result) {
-    // The reply is written here in one pass over the result; large results (a launch file is
-    // tens of megabytes) are neither escaped into a text of their own nor copied again.
-    if (evaluates_utf16()) {
-      return dispatch([this, id, script = make_reply_script_utf16(id, status, result)] {
-        if (take_pending_call(id)) {
-          eval_utf16_impl(script);
-        }
-      });
-    }
-    return dispatch([this, id, script = make_reply_script(id, status, result)] {
-      if (take_pending_call(id)) {
-        eval(script);
-      }
+    return dispatch_reply(id, status, result, nullptr);
+  }
+
+  // Like resolve, but a reply that is dropped because its document went away hands `result`
+  // back to `undelivered` (a result that may be given only once can then be offered again).
+  op_status resolve_or_return(const std::string &id, std::int32_t status, std::string result,
+                              std::function<void(std::string)> undelivered) {
+    auto held = std::make_shared<std::string>(std::move(result));
+    return dispatch_reply(id, status, *held, [held, undelivered = std::move(undelivered)] {
+      undelivered(std::move(*held));
     });
   }
 
@@ -239,21 +242,24 @@ protected:
     if (pending_calls_.size() >= max_pending_calls) {
       return; // a page that never lets its calls be answered gets no more memory
     }
-    pending_calls_.emplace(id, document_serial_);
+    const auto pending = pending_calls_.emplace(id, document_serial_);
     binding_context context = found->second;
-    dispatch([context = std::move(context), id = std::move(id), params = std::move(params),
-              source = message_source_] {
-      try {
-        if (context.sourced) {
-          context.sourced(id, params, source);
-        } else if (context.callback) {
-          context.callback(id, params, context.arg);
-        }
-      } catch (...) {
-        // A throwing handler leaves its call unanswered rather than unwinding through the
-        // platform's message dispatch.
-      }
-    });
+    const auto dispatched = dispatch(
+        [context = std::move(context), id, params = std::move(params), source = message_source_] {
+          try {
+            if (context.sourced) {
+              context.sourced(id, params, source);
+            } else if (context.callback) {
+              context.callback(id, params, context.arg);
+            }
+          } catch (...) {
+            // A throwing handler leaves its call unanswered rather than unwinding through the
+            // platform's message dispatch.
+          }
+        });
+    if (!dispatched.ok()) {
+      pending_calls_.erase(pending); // the call will never run, so no reply will come
+    }
   }
 
   // The backend's entry for a message together with the address of the document that sent it;
@@ -270,8 +276,34 @@ protected:
   }
 
   // The backend calls this when a new top-level document starts loading: calls made by earlier
-  // documents are no longer answered.
-  void on_document_changed() { ++document_serial_; }
+  // documents are no longer answered, also those whose replies were held back.
+  void on_document_changed() {
+    ++document_serial_;
+    // The navigations under way ended with this document, or were superseded by it.
+    navigations_.clear();
+    release_held_replies();
+  }
+
+  // The backend replaced its browser: its document is gone, and its navigations never end.
+  void on_browser_replaced() { on_document_changed(); }
+
+  // A top-level navigation started. A reply evaluated from now on could run in the next
+  // document, so replies wait until the navigation commits (they are dropped) or ends without a
+  // new document (they are delivered).
+  void on_navigation_starting(std::uint64_t navigation_id) {
+    navigations_.push_back(navigation_id);
+  }
+
+  // A top-level navigation completed, succeeded or not.
+  void on_navigation_ended(std::uint64_t navigation_id) {
+    const auto found = std::find(navigations_.begin(), navigations_.end(), navigation_id);
+    if (found != navigations_.end()) {
+      navigations_.erase(found);
+    }
+    if (navigations_.empty()) {
+      release_held_replies();
+    }
+  }
 
   virtual void on_window_created() { ++window_count; }
 
@@ -297,13 +329,18 @@ private:
   // Marks a change of the script list in progress for as long as it lives.
   class script_change {
   public:
-    explicit script_change(engine_base &engine) : engine_(engine) { engine_.scripts_busy_ = true; }
-    ~script_change() { engine_.scripts_busy_ = false; }
+    explicit script_change(engine_base &engine)
+        : engine_(engine), outer_busy_(engine.scripts_busy_) {
+      engine_.scripts_busy_ = true;
+    }
+    // A change nested in another leaves the outer one marked.
+    ~script_change() { engine_.scripts_busy_ = outer_busy_; }
     script_change(const script_change &) = delete;
     script_change &operator=(const script_change &) = delete;
 
   private:
     engine_base &engine_;
+    bool outer_busy_;
   };
 
   // Applies, in order, the changes asked for while the list was being changed. Each may defer
@@ -335,16 +372,70 @@ private:
     return {};
   }
 
-  // Whether a reply to call `id` may be evaluated: false when the call came from a document
-  // that has been replaced since. Replies to ids that no page sent are evaluated as before.
-  bool take_pending_call(const std::string &id) {
-    auto pending = pending_calls_.find(id);
-    if (pending == pending_calls_.end()) {
-      return true;
+  // A reply, written once, on its way to the document that made the call.
+  struct reply {
+    std::string id;
+    std::uint64_t document;
+    std::function<void()> evaluate;
+    std::function<void()> undelivered; // may be empty
+  };
+
+  // The reply is written here in one pass over the result; large results (a launch file is
+  // tens of megabytes) are neither escaped into a text of their own nor copied again.
+  op_status dispatch_reply(const std::string &id, std::int32_t status, const std::string &result,
+                           std::function<void()> undelivered) {
+    std::function<void()> evaluate;
+    if (evaluates_utf16()) {
+      evaluate = [this, script = make_reply_script_utf16(id, status, result)] {
+        eval_utf16_impl(script);
+      };
+    } else {
+      evaluate = [this, script = make_reply_script(id, status, result)] { eval(script); };
     }
-    const bool current = pending->second == document_serial_;
+    return dispatch(
+        [this, id, evaluate = std::move(evaluate), undelivered = std::move(undelivered)]() mutable {
+          deliver(reply{id, 0, std::move(evaluate), std::move(undelivered)});
+        });
+  }
+
+  // Replies to ids that no page sent are evaluated as before; a reply to a call from a document
+  // that has been replaced is dropped; while a navigation is under way the reply waits.
+  void deliver(reply r) {
+    auto pending = pending_calls_.find(r.id);
+    if (pending == pending_calls_.end()) {
+      r.evaluate();
+      return;
+    }
+    r.document = pending->second;
     pending_calls_.erase(pending);
-    return current;
+    if (r.document != document_serial_) {
+      drop(r);
+    } else if (!navigations_.empty()) {
+      held_replies_.push_back(std::move(r));
+    } else {
+      r.evaluate();
+    }
+  }
+
+  static void drop(reply &r) {
+    if (r.undelivered) {
+      r.undelivered();
+    }
+  }
+
+  // Held replies whose document is still the current one are evaluated; the others dropped.
+  void release_held_replies() {
+    std::vector<reply> held;
+    held.swap(held_replies_);
+    for (auto &r : held) {
+      if (r.document == document_serial_ && navigations_.empty()) {
+        r.evaluate();
+      } else if (r.document == document_serial_) {
+        held_replies_.push_back(std::move(r));
+      } else {
+        drop(r);
+      }
+    }
   }
 
   void replace_bind_script() {
@@ -372,6 +463,8 @@ private:
   // Calls received and not yet answered: id -> the document that made them (UI thread only).
   std::multimap<std::string, std::uint64_t> pending_calls_;
   std::uint64_t document_serial_ = 0;
+  std::vector<std::uint64_t> navigations_; // top-level navigations started, not yet ended
+  std::vector<reply> held_replies_;
   std::string message_source_; // sender of the message being received
 };
 

@@ -74,10 +74,12 @@ public:
       return E_POINTER;
     }
     void *found = nullptr;
-    if (IsEqualIID(iid, IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler)) {
-      found = static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this);
-    } else if (IsEqualIID(iid, IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler)) {
+    // IUnknown is the object's identity: always the pointer of the first interface.
+    if (IsEqualIID(iid, __uuidof(IUnknown)) ||
+        IsEqualIID(iid, IID_ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler)) {
       found = static_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *>(this);
+    } else if (IsEqualIID(iid, IID_ICoreWebView2CreateCoreWebView2ControllerCompletedHandler)) {
+      found = static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this);
     } else if (IsEqualIID(iid, IID_ICoreWebView2WebMessageReceivedEventHandler)) {
       found = static_cast<ICoreWebView2WebMessageReceivedEventHandler *>(this);
     } else if (IsEqualIID(iid, IID_ICoreWebView2PermissionRequestedEventHandler)) {
@@ -291,7 +293,8 @@ public:
     if (object == nullptr) {
       return E_POINTER;
     }
-    if (!IsEqualIID(iid, IID_ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler)) {
+    if (!IsEqualIID(iid, __uuidof(IUnknown)) &&
+        !IsEqualIID(iid, IID_ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler)) {
       *object = nullptr;
       return E_NOINTERFACE;
     }

@@ -32,7 +32,8 @@ inline bool make_user_data_folder(std::wstring &folder) {
   return true;
 }
 
-// Developer tools as asked, no status bar. Each call must answer exactly S_OK.
+// Developer tools as asked, no status bar (each call must answer exactly S_OK), and no default
+// script dialogs.
 inline op_status apply_browser_settings(ICoreWebView2 *browser, bool debug) {
   ICoreWebView2Settings *settings = nullptr;
   if (browser->get_Settings(&settings) != S_OK || settings == nullptr) {
@@ -46,6 +47,11 @@ inline op_status apply_browser_settings(ICoreWebView2 *browser, bool debug) {
     status = op_status::failure(error_unspecified, "put_AreDevToolsEnabled failed");
   } else if (settings->put_IsStatusBarEnabled(FALSE) != S_OK) {
     status = op_status::failure(error_unspecified, "put_IsStatusBarEnabled failed");
+  } else {
+    // The page's dialogs come to the host from the first document on: the browser reads this
+    // when it loads a document, so turning it off later would miss the page already loaded.
+    // Without it pages still work, with the browser's own dialogs.
+    settings->put_AreDefaultScriptDialogsEnabled(FALSE);
   }
   settings->Release();
   return status;

@@ -71,6 +71,10 @@ using webview2_script_dialog_handler =
     webview2_event_handler<ICoreWebView2ScriptDialogOpeningEventHandler,
                            IID_ICoreWebView2ScriptDialogOpeningEventHandler, ICoreWebView2 *,
                            ICoreWebView2ScriptDialogOpeningEventArgs *>;
+using webview2_navigation_starting_handler =
+    webview2_event_handler<ICoreWebView2NavigationStartingEventHandler,
+                           IID_ICoreWebView2NavigationStartingEventHandler, ICoreWebView2 *,
+                           ICoreWebView2NavigationStartingEventArgs *>;
 using webview2_navigation_completed_handler =
     webview2_event_handler<ICoreWebView2NavigationCompletedEventHandler,
                            IID_ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2 *,

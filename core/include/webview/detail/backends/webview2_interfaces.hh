@@ -120,6 +120,8 @@ WEBVIEW2_INTERFACE_ID(ICoreWebView2PermissionRequestedEventArgs,
                       "973AE2EF-FF18-4894-8FB2-3C758F046810")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2NavigationCompletedEventArgs,
                       "30D68B7D-20D9-4752-A9CA-EC8448FBB5C1")
+WEBVIEW2_INTERFACE_ID(ICoreWebView2NavigationStartingEventArgs,
+                      "5B495469-E119-438A-9B18-7604F25F2E49")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2Deferral, "C10E7F7B-B585-46F0-A623-8BEFBF3E4EE0")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2ProcessFailedEventArgs, "8155A9A4-1474-4A86-8CAE-151B0FA6B8CA")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2ScriptDialogOpeningEventArgs,
@@ -179,7 +181,7 @@ WEBVIEW2_INTERFACE_ID(ICoreWebView2NewBrowserVersionAvailableEventHandler,
 // declaration is all such a pointer parameter needs.
 struct ICoreWebView2WebResourceResponse;
 struct ICoreWebView2DevToolsProtocolEventReceiver;
-struct ICoreWebView2NavigationStartingEventArgs;
+struct ICoreWebView2HttpRequestHeaders;
 struct ICoreWebView2ContentLoadingEventArgs;
 struct ICoreWebView2SourceChangedEventArgs;
 struct ICoreWebView2NewWindowRequestedEventArgs;
@@ -487,6 +489,18 @@ struct DECLSPEC_NOVTABLE ICoreWebView2NavigationCompletedEventArgs : public IUnk
   /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64 *navigationId) = 0;
 };
 
+// Arguments of a top-level navigation about to start; put_Cancel stops it. Slots 3-9.
+struct DECLSPEC_NOVTABLE ICoreWebView2NavigationStartingEventArgs : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) = 0;
+  /* 4 */ virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL *isUserInitiated) = 0;
+  /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL *isRedirected) = 0;
+  /* 6 */ virtual HRESULT STDMETHODCALLTYPE
+  get_RequestHeaders(ICoreWebView2HttpRequestHeaders **requestHeaders) = 0;
+  /* 7 */ virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL *cancel) = 0;
+  /* 8 */ virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) = 0;
+  /* 9 */ virtual HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64 *navigationId) = 0;
+};
+
 // Which process of the browser failed.
 enum COREWEBVIEW2_PROCESS_FAILED_KIND : int {
   COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED = 0,
@@ -591,13 +605,13 @@ struct DECLSPEC_NOVTABLE ICoreWebView2DocumentTitleChangedEventHandler : public 
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 *sender, IUnknown *args) = 0;
 };
 
-// Handler interfaces taken by add_* methods the program does not call; declared in full so the
-// methods that take them have their published parameter types.
-
 struct DECLSPEC_NOVTABLE ICoreWebView2NavigationStartingEventHandler : public IUnknown {
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE
   Invoke(ICoreWebView2 *sender, ICoreWebView2NavigationStartingEventArgs *args) = 0;
 };
+
+// Handler interfaces taken by add_* methods the program does not call; declared in full so the
+// methods that take them have their published parameter types.
 
 struct DECLSPEC_NOVTABLE ICoreWebView2ContentLoadingEventHandler : public IUnknown {
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2 *sender,

@@ -1,7 +1,13 @@
 // Recovery of the browser control when one of the browser's processes fails: the page is
-// reloaded, or the whole browser is replaced in the same window with everything the engine and
-// its host had attached to it, and back on the last address. Past the recovery bound the
-// browser is given up: an owned window closes, and browser_lost() tells the host why.
+// reloaded, the user is asked about a page that stopped responding, or the whole browser is
+// replaced in the same window with everything the engine and its host had attached to it, and
+// back on the last address. Past the recovery bound the browser is given up: an owned window
+// closes, and browser_lost() tells the host why.
+//
+// Failures are queued and handled from the loop, one at a time, never inside an operation that
+// waits for the browser (construction, a script registration, a replacement) or while one of the
+// engine's questions is on screen: such an operation would otherwise go on with a browser that
+// was replaced or released under it.
 #ifndef WEBVIEW_DETAIL_BACKENDS_WEBVIEW2_RECOVERY_HH
 #define WEBVIEW_DETAIL_BACKENDS_WEBVIEW2_RECOVERY_HH
 
@@ -11,50 +17,95 @@ namespace webview {
 namespace detail {
 
 inline void win32_edge_engine::on_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
-  if (replacing || lost || destroying) {
-    return; // a replacement is already on its way, or nothing is left to recover
+  if (lost || destroying) {
+    return; // nothing is left to recover
   }
-  switch (recovery.on_process_failed(kind)) {
-  case browser_recovery::none:
+  failures.push_back(kind);
+  schedule_failures();
+}
+
+inline bool win32_edge_engine::busy() const noexcept {
+  return constructing || script_waits > 0 || replacing || dialog_shown;
+}
+
+inline void win32_edge_engine::schedule_failures() {
+  if (failures.empty() || failures_scheduled || busy() || destroying) {
+    return; // the operation under way schedules them when it ends
+  }
+  failures_scheduled = dispatch([this] { handle_failures(); }).ok();
+}
+
+inline void win32_edge_engine::handle_failures() {
+  failures_scheduled = false;
+  while (!failures.empty() && !busy() && !destroying) {
+    if (lost) {
+      failures.clear();
+      return;
+    }
+    const COREWEBVIEW2_PROCESS_FAILED_KIND kind = failures.front();
+    failures.pop_front();
+    switch (recovery.on_process_failed(kind)) {
+    case browser_recovery::none:
+      break;
+    case browser_recovery::reload:
+      if (browser) {
+        browser->Reload();
+      }
+      break;
+    case browser_recovery::ask_user:
+      ask_about_unresponsive_page();
+      break;
+    case browser_recovery::replace:
+      replace_browser();
+      break;
+    case browser_recovery::give_up:
+      give_up_browser();
+      break;
+    }
+  }
+}
+
+// Yes waits (the page keeps its state), No reloads. Reports that come while the question is on
+// screen are the same hang and are not asked about again.
+inline void win32_edge_engine::ask_about_unresponsive_page() {
+  if (main_window == nullptr || !browser) {
     return;
-  case browser_recovery::reload:
+  }
+  dialog_shown = true;
+  const bool wait = MessageBoxW(main_window, texts.page_unresponsive.c_str(),
+                                window_caption().c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
+  dialog_shown = false;
+  failures.erase(std::remove(failures.begin(), failures.end(),
+                             COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE),
+                 failures.end());
+  if (!wait && browser) {
     browser->Reload();
-    return;
-  case browser_recovery::replace:
-    // Not inside the browser's own callback: the replacement waits for the new browser.
-    replacing = true;
-    dispatch([this] { replace_browser(); });
-    return;
-  case browser_recovery::give_up:
-    replacing = true;
-    dispatch([this] { give_up_browser(); });
-    return;
   }
+  after_dialog();
 }
 
 inline void win32_edge_engine::replace_browser() {
   if (destroying || lost || widget_window == nullptr) {
-    replacing = false;
     return;
   }
+  replacing = true;
   if (controller) {
     controller->Close(); // what is left of the old browser lets go of its handlers
   }
   release_browser();
+  on_browser_replaced(); // calls of the old browser's document are not answered in the new one
   if (create_browser(widget_window)) {
     replacing = false;
     PostQuitMessage(quit_code); // the application is ending: no new browser is needed
     return;
   }
   if (!controller || !browser || !apply_browser_settings(browser.get(), debug).ok()) {
+    replacing = false;
     give_up_browser();
     return;
   }
   attach_engine_handlers();
   reinstall_user_scripts();
-  if (!browser) {
-    return; // the new browser failed while its scripts were added; that failure is handled
-  }
   show_browser(owns_window() && main_window != nullptr && GetActiveWindow() == main_window);
   replacing = false;
   if (browser_created) {
@@ -65,14 +116,15 @@ inline void win32_edge_engine::replace_browser() {
     }
   }
   browser->Navigate(utf8_to_utf16(last_address).c_str());
+  schedule_failures(); // the new browser may have failed while it was being set up
 }
 
 inline void win32_edge_engine::give_up_browser() {
-  replacing = false;
   if (destroying || lost) {
     return;
   }
   lost = true;
+  failures.clear();
   stop_leave_timer();
   if (controller) {
     controller->Close();

@@ -10,44 +10,52 @@
 namespace webview {
 namespace detail {
 
-enum class browser_recovery { none, reload, replace, give_up };
+enum class browser_recovery { none, reload, replace, ask_user, give_up };
 
-// A renderer that exits is reloaded; one reported unresponsive `unresponsive_reports` times in a
-// row is reloaded; a browser process that exits is replaced. Frame, GPU and utility processes
-// need nothing (the browser restarts those itself). At most `max_recoveries` recoveries within
-// `window`, counted afresh after each successful navigation; past that the browser is given up.
+// A renderer that exits is reloaded and a browser process that exits is replaced, at most
+// `max_recoveries` times within any `recovery_window`: a page that fails after every load ends
+// in give_up rather than in an endless loop, and a successful load does not reset the count.
+// A renderer reported unresponsive `unresponsive_reports` times within `unresponsive_window`
+// is the user's to decide (wait or reload): a busy editor keeps its state unless the user says
+// otherwise, and reports far apart never add up. Frame, GPU and utility processes need nothing
+// (the browser restarts those itself).
 class webview2_recovery_policy {
 public:
   using clock = std::chrono::steady_clock;
   static constexpr int max_recoveries = 3;
+  static constexpr std::chrono::minutes recovery_window{10};
   static constexpr int unresponsive_reports = 3;
-  static constexpr std::chrono::seconds window{120};
+  static constexpr std::chrono::seconds unresponsive_window{60};
 
   browser_recovery on_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind,
                                      clock::time_point now = clock::now()) {
-    browser_recovery wanted = browser_recovery::none;
     switch (kind) {
     case COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED:
-      wanted = browser_recovery::replace;
-      break;
+      return counted(browser_recovery::replace, now);
     case COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED:
-      wanted = browser_recovery::reload;
-      break;
+      return counted(browser_recovery::reload, now);
     case COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE:
-      if (++unresponsive_in_a_row_ >= unresponsive_reports) {
-        wanted = browser_recovery::reload;
+      forget_older(unresponsive_, now - unresponsive_window);
+      unresponsive_.push_back(now);
+      if (static_cast<int>(unresponsive_.size()) < unresponsive_reports) {
+        return browser_recovery::none;
       }
-      break;
+      unresponsive_.clear(); // asked now; the next question needs as many reports again
+      return browser_recovery::ask_user;
     default:
-      break;
+      return browser_recovery::none;
     }
-    if (wanted == browser_recovery::none) {
-      return wanted;
+  }
+
+private:
+  static void forget_older(std::deque<clock::time_point> &times, clock::time_point limit) {
+    while (!times.empty() && times.front() < limit) {
+      times.pop_front();
     }
-    unresponsive_in_a_row_ = 0;
-    while (!recent_.empty() && now - recent_.front() > window) {
-      recent_.pop_front();
-    }
+  }
+
+  browser_recovery counted(browser_recovery wanted, clock::time_point now) {
+    forget_older(recent_, now - recovery_window);
     if (static_cast<int>(recent_.size()) >= max_recoveries) {
       return browser_recovery::give_up;
     }
@@ -55,15 +63,8 @@ public:
     return wanted;
   }
 
-  // The page loaded: it works again, so earlier failures no longer count.
-  void on_navigation_succeeded() {
-    recent_.clear();
-    unresponsive_in_a_row_ = 0;
-  }
-
-private:
   std::deque<clock::time_point> recent_;
-  int unresponsive_in_a_row_ = 0;
+  std::deque<clock::time_point> unresponsive_;
 };
 
 } // namespace detail

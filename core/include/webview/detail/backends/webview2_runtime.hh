@@ -138,7 +138,7 @@ create_browser_environment(HMODULE loader_module, const std::wstring &user_data_
   if (!client.found) {
     return static_cast<HRESULT>(0xFFFFFFFF);
   }
-  native_library library(client.library_path.c_str());
+  native_library library(load_library_at(client.library_path));
   if (!library.is_loaded()) {
     // No completion will come: fail the attempt so that it is retried and finally reported.
     return HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND);

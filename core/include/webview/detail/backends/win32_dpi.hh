@@ -28,7 +28,7 @@ inline DPI_AWARENESS_CONTEXT choose_dpi_awareness_context() {
     WCHAR service_pack[128];
   };
   using RtlGetVersion_t = LONG(WINAPI *)(os_version *);
-  native_library ntdll(L"ntdll.dll");
+  native_library ntdll(load_system_library(L"ntdll.dll"));
   auto rtl_get_version = ntdll.get<RtlGetVersion_t>("RtlGetVersion");
   if (rtl_get_version == nullptr) {
     return dpi_context_per_monitor_v2();
@@ -49,7 +49,7 @@ inline void enable_dpi_awareness() {
   using SetProcessDpiAwarenessContext_t = BOOL(WINAPI *)(DPI_AWARENESS_CONTEXT);
   using SetProcessDpiAwareness_t = HRESULT(WINAPI *)(int);
   using SetProcessDPIAware_t = BOOL(WINAPI *)();
-  native_library user32(L"user32.dll");
+  native_library user32(load_system_library(L"user32.dll"));
   if (auto set_context =
           user32.get<SetProcessDpiAwarenessContext_t>("SetProcessDpiAwarenessContext")) {
     if (!set_context(choose_dpi_awareness_context())) {
@@ -58,7 +58,7 @@ inline void enable_dpi_awareness() {
     return;
   }
   {
-    native_library shcore(L"shcore.dll");
+    native_library shcore(load_system_library(L"shcore.dll"));
     if (auto set_awareness = shcore.get<SetProcessDpiAwareness_t>("SetProcessDpiAwareness")) {
       set_awareness(2); // PROCESS_PER_MONITOR_DPI_AWARE
       return;
@@ -75,7 +75,7 @@ inline void enable_non_client_dpi_scaling_if_needed(HWND window) {
   using AreDpiAwarenessContextsEqual_t =
       BOOL(WINAPI *)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
   using EnableNonClientDpiScaling_t = BOOL(WINAPI *)(HWND);
-  native_library user32(L"user32.dll");
+  native_library user32(load_system_library(L"user32.dll"));
   auto get_context = user32.get<GetWindowDpiAwarenessContext_t>("GetWindowDpiAwarenessContext");
   auto are_equal = user32.get<AreDpiAwarenessContextsEqual_t>("AreDpiAwarenessContextsEqual");
   if (get_context == nullptr || are_equal == nullptr) {
@@ -93,7 +93,7 @@ inline void enable_non_client_dpi_scaling_if_needed(HWND window) {
 // The window's DPI, or 96 where the system cannot tell.
 inline int get_window_dpi(HWND window) {
   using GetDpiForWindow_t = UINT(WINAPI *)(HWND);
-  native_library user32(L"user32.dll");
+  native_library user32(load_system_library(L"user32.dll"));
   if (auto get_dpi = user32.get<GetDpiForWindow_t>("GetDpiForWindow")) {
     return static_cast<int>(get_dpi(window));
   }
@@ -105,7 +105,7 @@ inline std::pair<int, int> window_size_for_client(HWND window, int width, int he
   using AdjustWindowRectExForDpi_t = BOOL(WINAPI *)(LPRECT, DWORD, BOOL, DWORD, UINT);
   const auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
   RECT r{0, 0, width, height};
-  native_library user32(L"user32.dll");
+  native_library user32(load_system_library(L"user32.dll"));
   if (auto adjust = user32.get<AdjustWindowRectExForDpi_t>("AdjustWindowRectExForDpi")) {
     adjust(&r, style, FALSE, 0, static_cast<UINT>(dpi));
   } else {

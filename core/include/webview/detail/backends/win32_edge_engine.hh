@@ -22,22 +22,29 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 namespace webview {
 namespace detail {
 
-// The WebView2 half of an installed user script: the browser's id and the UTF-16 code.
+// The WebView2 half of an installed user script: the browser's id and the UTF-16 code. The id
+// is shared with the registration's completion, so that one arriving after the engine stopped
+// waiting still lets the script be removed later.
 class user_script::impl {
 public:
-  impl(std::wstring id, std::wstring code) : id(std::move(id)), code(std::move(code)) {}
-  std::wstring id; // empty when the browser did not take the script
+  impl(std::shared_ptr<std::wstring> id, std::wstring code)
+      : id(std::move(id)), code(std::move(code)) {}
+  std::shared_ptr<std::wstring> id; // empty while (or when) the browser has not taken the script
   std::wstring code;
 };
 
@@ -49,19 +56,33 @@ struct win32_edge_deadlines {
   std::chrono::milliseconds leave{3000};    // the page's answer when its window is closed
 };
 
+// The engine's own questions; a host replaces them with texts in its users' languages.
+struct win32_prompt_texts {
+  // Yes leaves a page with unsaved work, No stays.
+  std::wstring leave = L"Leave this page? Changes you made may not be saved.";
+  // The page did not answer in time when its window was closed: Yes closes, No stays.
+  std::wstring close_unresponsive = L"The page is not responding. Close the window anyway?";
+  // The page stopped responding: Yes waits for it, No reloads it.
+  std::wstring page_unresponsive =
+      L"The page is not responding. Wait for it?\n\nYes: wait.  No: reload the page.";
+};
+
 class win32_edge_engine : public engine_base {
 public:
   // With a null `window` the engine creates and owns its main window; otherwise `window` is the
   // host's window handle, or the address of a variable holding it. Throws webview::exception.
   win32_edge_engine(bool debug, void *window, win32_edge_deadlines limits = {})
       : engine_base(window == nullptr), deadlines(limits), debug(debug) {
-    loader_module = LoadLibraryW(webview2_loader_library);
+    loader_module = load_library_beside_executable(webview2_loader_library);
     try {
+      constructing = true;
       construct(debug, window);
+      constructing = false;
     } catch (...) {
       tear_down_after_failed_construction();
       throw;
     }
+    schedule_failures(); // a failure during construction is handled from the loop
   }
 
   win32_edge_engine(const win32_edge_engine &) = delete;
@@ -79,6 +100,7 @@ public:
   ~win32_edge_engine() override {
     destroying = true;
     stop_leave_timer();
+    answer_waiting_dialogs_unshown();
     release_browser();
     detach_windows();
     destroy_widget_and_main_window();
@@ -105,7 +127,10 @@ public:
   }
 
   // The question asked when a page with unsaved work is closed (Yes leaves, No stays).
-  void set_leave_prompt(std::wstring text) { leave_prompt = std::move(text); }
+  void set_leave_prompt(std::wstring text) { texts.leave = std::move(text); }
+
+  // All of the engine's questions at once.
+  void set_prompt_texts(win32_prompt_texts new_texts) { texts = std::move(new_texts); }
 
   // The browser failed more often than it may be recovered; an owned window was then closed.
   bool browser_lost() const noexcept { return lost; }
@@ -142,6 +167,7 @@ protected:
     std::wstring code = utf8_to_utf16(js);
     auto id = std::make_shared<std::wstring>();
     auto done = std::make_shared<bool>(false);
+    ++script_waits;
     auto *handler =
         new webview2_user_script_added_handler([id, done](HRESULT result, LPCWSTR new_id) {
           if (SUCCEEDED(result) && new_id != nullptr) {
@@ -152,7 +178,7 @@ protected:
     if (browser && SUCCEEDED(browser->AddScriptToExecuteOnDocumentCreated(code.c_str(), handler))) {
       // The default size must not apply while the loop runs here; it is queued again below.
       set_default_size_guard(true);
-      // Past the deadline the script keeps an empty id; a late completion finds only `id`.
+      // Past the deadline the script keeps an empty id until a late completion fills it.
       if (wait_until([done] { return *done; }, deadlines.script) == wait_outcome::quit) {
         PostQuitMessage(quit_code);
       }
@@ -162,7 +188,9 @@ protected:
       }
     }
     handler->Release();
-    return user_script(js, user_script::impl_ptr(new user_script::impl(*id, std::move(code)),
+    --script_waits;
+    schedule_failures();
+    return user_script(js, user_script::impl_ptr(new user_script::impl(id, std::move(code)),
                                                  [](user_script::impl *p) { delete p; }));
   }
 
@@ -171,12 +199,15 @@ protected:
       return;
     }
     for (const auto &script : scripts) {
-      browser->RemoveScriptToExecuteOnDocumentCreated(script.get_impl()->id.c_str());
+      browser->RemoveScriptToExecuteOnDocumentCreated(script.get_impl()->id->c_str());
     }
   }
 
+  // Scripts the browser has not (yet) given an id are equal only to themselves.
   bool are_user_scripts_equal_impl(const user_script &first, const user_script &second) override {
-    return first.get_impl()->id == second.get_impl()->id;
+    const auto *a = first.get_impl();
+    const auto *b = second.get_impl();
+    return a == b || (!a->id->empty() && *a->id == *b->id);
   }
 
   // Windows and loop -------------------------------------------------------------------------
@@ -438,6 +469,24 @@ private:
               on_navigation_completed(sender, args);
             }));
     browser->add_NavigationCompleted(navigation_handler.get(), &token);
+    navigation_starting_handler = com_ref<webview2_navigation_starting_handler>::adopt(
+        new webview2_navigation_starting_handler(
+            [this](ICoreWebView2 *, ICoreWebView2NavigationStartingEventArgs *args) {
+              on_navigation_starting_event(args);
+            }));
+    browser->add_NavigationStarting(navigation_starting_handler.get(), &token);
+  }
+
+  void on_navigation_starting_event(ICoreWebView2NavigationStartingEventArgs *args) {
+    UINT64 id = 0;
+    if (args == nullptr || FAILED(args->get_NavigationId(&id))) {
+      return; // a navigation that cannot be told apart would hold replies for good
+    }
+    on_navigation_starting(id);
+    if (leave_asked && !closing_navigation &&
+        take_browser_text([args](LPWSTR *uri) { return args->get_Uri(uri); }) == "about:blank") {
+      closing_navigation = id;
+    }
   }
 
   void on_navigation_completed(ICoreWebView2 *sender,
@@ -446,16 +495,18 @@ private:
     if (args == nullptr || FAILED(args->get_IsSuccess(&ok))) {
       return;
     }
+    UINT64 id = 0;
+    const bool id_known = SUCCEEDED(args->get_NavigationId(&id));
+    if (id_known) {
+      on_navigation_ended(id);
+    }
     if (leave_asked) {
-      if (!leave_dialog) {
-        finish_leaving(); // the page let the closing navigation go without asking
-      }
+      on_closing_navigation_completed(id, id_known);
       return;
     }
     if (!ok) {
       return;
     }
-    recovery.on_navigation_succeeded();
     LPWSTR source = nullptr;
     if (sender != nullptr && SUCCEEDED(sender->get_Source(&source)) && source != nullptr) {
       remember_address(utf16_to_utf8(source));
@@ -482,16 +533,29 @@ private:
   }
 
   // Recovery (webview2_recovery.hh) and the close flow (win32_close_flow.hh) ----------------
+  struct page_dialog {
+    com_ref<ICoreWebView2ScriptDialogOpeningEventArgs> args;
+    com_ref<ICoreWebView2Deferral> deferral; // null when the browser gave none
+  };
+
   void on_process_failed(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+  bool busy() const noexcept;
+  void schedule_failures();
+  void handle_failures();
+  void ask_about_unresponsive_page();
   void replace_browser();
   void give_up_browser();
   void on_close_requested();
   void on_script_dialog(ICoreWebView2ScriptDialogOpeningEventArgs *args);
-  void ask_to_leave(com_ref<ICoreWebView2ScriptDialogOpeningEventArgs> args,
-                    com_ref<ICoreWebView2Deferral> deferral);
+  void show_next_page_dialog();
+  void answer_waiting_dialogs_unshown();
+  void answer_page_dialog(page_dialog dialog);
+  void on_leave_deadline();
+  void on_closing_navigation_completed(std::uint64_t id, bool id_known);
+  void after_dialog();
+  std::wstring window_caption() const;
   void finish_leaving();
   void stay_on_page();
-  void set_default_script_dialogs(bool enabled);
   void stop_leave_timer();
 
   void resize_browser() {
@@ -585,7 +649,7 @@ private:
       return 0;
     case WM_TIMER:
       if (wp == leave_timer_id) {
-        finish_leaving(); // the page did not answer in time: it never keeps the window open
+        on_leave_deadline();
         return 0;
       }
       return DefWindowProcW(hwnd, msg, wp, lp);
@@ -693,10 +757,14 @@ private:
     if (navigation_handler) {
       navigation_handler->disconnect();
     }
+    if (navigation_starting_handler) {
+      navigation_starting_handler->disconnect();
+    }
     com_handler.reset();
     process_failed_handler.reset();
     script_dialog_handler.reset();
     navigation_handler.reset();
+    navigation_starting_handler.reset();
     browser.reset();
     controller.reset();
   }
@@ -785,20 +853,29 @@ private:
   com_ref<webview2_process_failed_handler> process_failed_handler;
   com_ref<webview2_script_dialog_handler> script_dialog_handler;
   com_ref<webview2_navigation_completed_handler> navigation_handler;
+  com_ref<webview2_navigation_starting_handler> navigation_starting_handler;
   std::function<void()> browser_created;
   std::function<bool(UINT, WPARAM, LPARAM, LRESULT *)> main_window_hook;
 
   // Recovery
   webview2_recovery_policy recovery;
   std::string last_address = "about:blank";
+  std::deque<COREWEBVIEW2_PROCESS_FAILED_KIND> failures; // reported, not yet handled
+  bool failures_scheduled = false;
+  bool constructing = false;
+  int script_waits = 0; // script registrations waiting for the browser
   bool replacing = false;
   bool lost = false;
 
-  // Closing
+  // Closing and the page's dialogs
   static constexpr UINT_PTR leave_timer_id = 1;
-  bool leave_asked = false;  // the page was asked whether it may be left
-  bool leave_dialog = false; // ... and it asked the user
-  std::wstring leave_prompt = L"Leave this page? Changes you made may not be saved.";
+  win32_prompt_texts texts;
+  bool leave_asked = false;             // the page was asked whether it may be left
+  bool closing_abandoned = false;       // the user chose to stay when the page did not answer
+  bool closing_navigation_done = false; // the closing navigation ended while a question was up
+  std::optional<std::uint64_t> closing_navigation;
+  bool dialog_shown = false; // one of the engine's questions or the page's dialogs is up
+  std::deque<page_dialog> waiting_dialogs;
 };
 
 } // namespace detail

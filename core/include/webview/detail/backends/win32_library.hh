@@ -1,8 +1,11 @@
-// A module loaded by name for the span of one use, and typed lookups of its exports.
+// Loading modules from fixed places only, never from the working directory or the PATH, and
+// typed lookups of their exports.
 #ifndef WEBVIEW_DETAIL_BACKENDS_WIN32_LIBRARY_HH
 #define WEBVIEW_DETAIL_BACKENDS_WIN32_LIBRARY_HH
 
 #include <windows.h>
+
+#include <string>
 
 namespace webview {
 namespace detail {
@@ -15,10 +18,53 @@ template <typename Fn> Fn get_export(HMODULE module, const char *name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void *>(GetProcAddress(module, name)));
 }
 
-// Owns one LoadLibraryW reference and frees it on destruction.
+// A library of the operating system (dwmapi.dll, shcore.dll, ...), from System32 only: a file of
+// the same name in the working directory must never be taken for it.
+inline HMODULE load_system_library(const wchar_t *name) {
+  return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// The folder of the process's executable, with a trailing backslash; empty when unknown.
+inline std::wstring executable_folder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) {
+      return {};
+    }
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2); // truncated: a longer path
+  }
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+// A library shipped with the program (the WebView2 loader), from the executable's folder only;
+// what it imports comes from there or from System32.
+inline HMODULE load_library_beside_executable(const wchar_t *name) {
+  const std::wstring folder = executable_folder();
+  if (folder.empty()) {
+    return nullptr;
+  }
+  return LoadLibraryExW((folder + name).c_str(), nullptr,
+                        LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// A library at an absolute path (a relative one is refused); what it imports comes from its own
+// folder or from System32, never from the working directory.
+inline HMODULE load_library_at(const std::wstring &absolute_path) {
+  return LoadLibraryExW(absolute_path.c_str(), nullptr,
+                        LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+// Owns one reference to a loaded module and frees it on destruction.
 class native_library {
 public:
-  explicit native_library(const wchar_t *name) : module_(LoadLibraryW(name)) {}
+  // Takes over `module`, a reference the caller got from one of the loads above (or null).
+  explicit native_library(HMODULE module) noexcept : module_(module) {}
   native_library(const native_library &) = delete;
   native_library &operator=(const native_library &) = delete;
   ~native_library() { reset(); }

@@ -13,7 +13,9 @@ namespace detail {
 enum class wait_outcome { done, quit, timed_out };
 
 // Dispatches the thread's messages until `done` holds, a WM_QUIT arrives (taken from the queue;
-// its code in `quit_code`) or `limit` has passed. Idle time is spent blocked, not polling.
+// its code in `quit_code`) or `limit` has passed. Idle time is spent blocked, not polling; the
+// deadline is also checked after each message, since a steady stream (a timer, a message that
+// posts itself again) may never leave the queue empty.
 inline wait_outcome wait_for_messages(const std::function<bool()> &done,
                                       std::chrono::milliseconds limit, int &quit_code) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -26,6 +28,9 @@ inline wait_outcome wait_for_messages(const std::function<bool()> &done,
       }
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+      if (std::chrono::steady_clock::now() >= deadline) {
+        break;
+      }
     }
     if (done()) {
       return wait_outcome::done;

@@ -23,7 +23,7 @@ inline bool is_dark_theme_enabled() {
 
 // dwmapi stays loaded for the rest of the process once a window has needed it.
 inline HMODULE dwmapi_module() {
-  static const HMODULE module = LoadLibraryW(L"dwmapi.dll");
+  static const HMODULE module = load_system_library(L"dwmapi.dll");
   return module;
 }
 
