@@ -3,6 +3,7 @@
 // message loop. When no window can be made it offers the suite in the default browser instead.
 #include "app_assets.hh"
 #include "app_texts.hh"
+#include "browser_data_prompt.hh"
 #include "browser_hooks.hh"
 #include "launch_args.hh"
 #include "native_bindings.hh"
@@ -26,7 +27,9 @@
 namespace zorvel {
 namespace {
 
+using webview::detail::win32_edge_deadlines;
 using webview::detail::win32_edge_engine;
+using webview::detail::win32_edge_startup;
 
 void set_process_dpi_awareness() {
   // Per-monitor V2 by value; the manifest asks for the same, so a refusal changes nothing.
@@ -122,14 +125,40 @@ int run_message_loop() {
 
 // Sets up the window and the page, then runs until the window is closed. False when the browser
 // failed beyond recovery (the engine then closed the window).
-bool run_application(launch_state &launch) {
-  auto engine = std::make_unique<win32_edge_engine>(false, nullptr);
+// The window is shown at its final size and place, with the program's colour and a line saying
+// that it is starting, before the browser is created; when the browser data folder cannot be
+// opened the user is asked (`choice` holds the answer).
+win32_edge_startup window_at_once(HWND &window, browser_data_choice &choice) {
+  using webview::detail::browser_data_answer;
+  win32_edge_startup startup;
+  startup.starting_text = starting_text;
+  startup.background = RGB(app_background_rgb[0], app_background_rgb[1], app_background_rgb[2]);
+  startup.before_show = [](HWND w) {
+    set_window_icons(w);
+    place_window(w);
+  };
+  startup.before_browser = [&window](win32_edge_engine &engine) {
+    engine.set_title(app_title_utf8);
+    engine.set_size(1280, 840, webview::hint_none);
+    window = static_cast<HWND>(engine.get_window().value());
+  };
+  startup.on_browser_data_problem = [&window, &choice](webview::detail::browser_data_problem p) {
+    choice = ask_about_browser_data(window, p);
+    if (choice == browser_data_choice::fresh_data) {
+      set_browser_data_aside(window);
+    }
+    return choice == browser_data_choice::try_again || choice == browser_data_choice::fresh_data
+               ? browser_data_answer::retry
+               : browser_data_answer::give_up;
+  };
+  return startup;
+}
+
+bool run_application(launch_state &launch, browser_data_choice &choice) {
+  HWND window = nullptr;
+  auto engine = std::make_unique<win32_edge_engine>(false, nullptr, win32_edge_deadlines{},
+                                                    window_at_once(window, choice));
   const tray_icon_cleanup tray_icon_owner; // before the window goes, however the run ends
-  engine->set_title(app_title_utf8);
-  engine->set_size(1280, 840, webview::hint_none);
-  const HWND window = static_cast<HWND>(engine->get_window().value());
-  set_window_icons(window);
-  place_window(window);
   engine->set_main_window_hook([window](UINT msg, WPARAM, LPARAM lp, LRESULT *result) {
     *result = 0;
     return on_tray_window_message(window, msg, lp);
@@ -188,11 +217,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       open_in_browser(widen(config::runtime_download_url));
     }
   }
+  browser_data_choice choice = browser_data_choice::try_again;
   try {
     launch_state launch = read_command_line(); // may read a launch file of tens of megabytes
-    if (!run_application(launch)) {
+    if (!run_application(launch, choice)) {
       return offer_browser_after_failures();
     }
+  } catch (const webview::exception &e) {
+    if (e.code() == webview::error_canceled) {
+      return 0; // the window was closed while the browser was starting
+    }
+    if (choice == browser_data_choice::open_in_browser) {
+      open_in_browser(widen(config::start_url));
+      return 1;
+    }
+    return choice == browser_data_choice::close ? 1 : offer_browser_instead();
   } catch (const std::exception &) {
     return offer_browser_instead();
   }

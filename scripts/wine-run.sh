@@ -20,19 +20,27 @@ display_alive() {
   [ -f "$state/display" ] && [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null
 }
 
-# A new prefix has no Tahoma, so dialogs fall back to a font without Arabic, and Wine shapes
-# Arabic with the dialog's own font only (linked fonts are not used for it): the dialog fonts
-# become DejaVu Sans, which has Latin and Arabic. Once, when the prefix is made; one import.
-dialog_fonts_with_arabic() {
-  local reg="$state/dialog-fonts.reg" face="DejaVu Sans" name
+# Settings of the test prefix, imported once (again when this list changes: the marker file).
+# - A new prefix has no Tahoma, so dialogs fall back to a font without Arabic, and Wine shapes
+#   Arabic with the dialog's own font only (linked fonts are not used for it): the dialog fonts
+#   become DejaVu Sans, which has Latin and Arabic.
+# - Top-level windows are not left to a window manager: there is none on the virtual display,
+#   and Wine would wait two seconds for one each time a shown window is hidden or destroyed.
+prefix_settings_version=2
+prefix_settings() {
+  local reg="$state/prefix-settings.reg" face="DejaVu Sans" name
+  [ "$(cat "$state/prefix-settings" 2>/dev/null)" = "$prefix_settings_version" ] && return 0
   {
     printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\n'
     for name in "MS Shell Dlg" "MS Shell Dlg 2"; do printf '"%s"="%s"\n' "$name" "$face"; done
     printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n'
     for name in "Tahoma" "Segoe UI" "Microsoft Sans Serif"; do printf '"%s"="%s"\n' "$name" "$face"; done
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n'
   } >"$reg"
   "$wine" regedit /S "$(winepath_of "$reg")" </dev/null >>"$state/wineboot.log" 2>&1 9>&- || true
-  "$wineserver" -w 9>&-
+  # A new prefix's server ends once regedit has; a persistent one goes on (never wait for it).
+  [ "${1:-}" = new ] && "$wineserver" -w 9>&-
+  echo "$prefix_settings_version" >"$state/prefix-settings"
 }
 
 # Wine sees the Unix root as drive Z:.
@@ -61,8 +69,10 @@ start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" wineboot -i </dev/null >"$state/wineboot.log" 2>&1 9>&- || true
     "$wineserver" -w 9>&-
-    dialog_fonts_with_arabic
+    rm -f "$state/prefix-settings"
+    prefix_settings new
   fi
+  prefix_settings
   # A persistent server saves the start-up cost of every later program.
   # Daemons must not hold the caller's output pipes or the lock.
   "$wineserver" -p </dev/null >/dev/null 2>&1 9>&- || true

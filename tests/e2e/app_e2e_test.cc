@@ -532,8 +532,8 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   EXPECT_TRUE(scripts[2] == shell_script) << "the shell's script differs from the embedded assets: "
                                           << first_difference(scripts[2], shell_script);
 
-  // Settings: the engine's two, then the shell's three; closing turns the browser's own dialogs
-  // off so that the page's question reaches the application.
+  // Settings: the engine's three (the page's dialogs come to the program from the first page
+  // on), then the shell's three.
   std::vector<std::string> settings;
   for (const auto &l : lines) {
     if (!l.callback && l.name.rfind("put_", 0) == 0 &&
@@ -543,8 +543,8 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   }
   EXPECT_EQ(settings, (std::vector<std::string>{
                           "put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
-                          "put_AreDevToolsEnabled 0", "put_IsStatusBarEnabled 0",
-                          "put_IsZoomControlEnabled 1", "put_AreDefaultScriptDialogsEnabled 0"}));
+                          "put_AreDefaultScriptDialogsEnabled 0", "put_AreDevToolsEnabled 0",
+                          "put_IsStatusBarEnabled 0", "put_IsZoomControlEnabled 1"}));
 
   // Hooks: the engine's, and the shell's two before the first navigation, after its script.
   for (const char *hook :
@@ -807,6 +807,116 @@ TEST_F(App, ServicesAnswerOnlyTheSuiteAndOnlyTheAskingDocument) {
 // ---------------------------------------------------------------------------------------------
 // The browser control cannot be embedded: the fallback prompt, the suite in the browser.
 
+// ---------------------------------------------------------------------------------------------
+// Start-up: the window at once, and browser data that cannot be opened.
+
+// The colour of the screen at a point of the window's client area.
+COLORREF colour_at(HWND window, POINT point) {
+  ClientToScreen(window, &point);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, point.x, point.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+TEST_F(App, TheWindowIsThereBeforeTheBrowser) {
+  // The browser control takes seconds to come.
+  auto app = start("delay=ControllerCompleted 4000\n");
+  HWND window = app->find_window(L"webview", 3000);
+  ASSERT_NE(window, nullptr) << "no window while the browser starts";
+  EXPECT_EQ(window_text(window), expected::app_title);
+  const auto early = log();
+  EXPECT_EQ(calls_named(early, "CreateCoreWebView2Controller").size(), 1u);
+  EXPECT_EQ(std::count_if(
+                early.begin(), early.end(),
+                [](const log_line &l) { return l.callback && l.name == "ControllerCompleted"; }),
+            0)
+      << "the window came first";
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right - client.left, 1280);
+  EXPECT_EQ(client.bottom - client.top, 840);
+  // Painted in the program's colour (not black), with a line saying it is starting.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Sleep(200);
+  EXPECT_EQ(colour_at(window, {20, 20}), RGB(0xF4, 0xF6, 0xFA));
+  bool text_drawn = false;
+  for (int x = 400; x < 880 && !text_drawn; x += 2) {
+    const COLORREF c = colour_at(window, {x, 420});
+    text_drawn = c != RGB(0xF4, 0xF6, 0xFA) && c != CLR_INVALID;
+  }
+  EXPECT_TRUE(text_drawn) << "the starting line";
+  wait_for_log([](const std::vector<log_line> &l) { return !calls_named(l, "Navigate").empty(); });
+  EXPECT_EQ(close(*app, window), 0);
+}
+
+// The browser data folder of every copy of the program in these tests.
+std::wstring browser_data_folder() {
+  wchar_t app_data[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
+  return std::wstring(app_data) + L"\\ZorvelOffice.exe";
+}
+
+TEST_F(App, BrowserDataInUseIsSaidAndTryingAgainWorks) {
+  auto app = start("fault=CreateCoreWebView2EnvironmentWithOptions 0x8007139F 1\n");
+  const auto started = std::chrono::steady_clock::now();
+  const message_box question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr) << "no question about the browser data";
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15))
+      << "not waited on to the deadline";
+  EXPECT_EQ(question.caption, expected::app_title);
+  EXPECT_EQ(question.text, expected::browser_data_in_use_prompt);
+  HWND window = app->find_window(L"webview", 1000);
+  EXPECT_NE(window, nullptr);
+  EXPECT_EQ(question.owner, window) << "asked in the window";
+  EXPECT_EQ(window_text(GetDlgItem(question.handle, 10)), expected::try_again_button);
+  EXPECT_EQ(window_text(GetDlgItem(question.handle, 11)), expected::fresh_data_button);
+  EXPECT_EQ(window_text(GetDlgItem(question.handle, 12)), expected::open_in_browser_button);
+  answer(*app, question, 10); // the other browser has exited meanwhile
+  const auto lines = wait_for_log(
+      [](const std::vector<log_line> &l) { return !calls_named(l, "Navigate").empty(); });
+  EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 2u);
+  EXPECT_EQ(texts_of(lines, "Navigate"), std::vector<std::string>{start_url});
+  EXPECT_EQ(close(*app, window), 0);
+}
+
+TEST_F(App, BrowserDataThatCannotBeUsedIsSetAsideForFreshData) {
+  const std::wstring folder = browser_data_folder();
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(write_file(folder + L"\\Local State", "kept"));
+  auto app = start("fault=EnvironmentCompleted E_ACCESSDENIED 1\n");
+  const message_box question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr);
+  EXPECT_EQ(question.text, expected::browser_data_unusable_prompt);
+  answer(*app, question, 11);
+  const message_box notice = wait_for_prompt(*app);
+  ASSERT_NE(notice.handle, nullptr) << "the user is told where the old data went";
+  const std::wstring said = notice.text;
+  const std::wstring head = expected::browser_data_moved_notice;
+  ASSERT_EQ(said.compare(0, head.size(), head), 0) << to_utf8(said);
+  const std::wstring aside = said.substr(head.size());
+  EXPECT_EQ(aside.compare(0, folder.size() + 2, folder + L" ("), 0) << to_utf8(aside);
+  EXPECT_EQ(read_file(aside + L"\\Local State"), "kept") << "moved, not deleted";
+  EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the next start is fresh";
+  answer(*app, notice, IDOK);
+  HWND window = window_when_started(*app);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(close(*app, window), 0);
+  DeleteFileW((aside + L"\\Local State").c_str());
+  RemoveDirectoryW(aside.c_str());
+}
+
+TEST_F(App, BrowserDataInUseCanSendTheUserToTheBrowser) {
+  auto app = start("fault=CreateCoreWebView2EnvironmentWithOptions 0x8007139F *\n");
+  const message_box question = wait_for_prompt(*app);
+  ASSERT_NE(question.handle, nullptr);
+  press(question.handle, 12);
+  EXPECT_EQ(app->wait(20000), 1);
+  EXPECT_EQ(opened_addresses(1), std::vector<std::string>{start_url});
+  EXPECT_EQ(app->count_windows(L"#32770"), 0) << "no second prompt";
+}
+
 TEST_F(App, EmbeddingFailureOffersTheBrowser) {
   // The engine accepts exactly S_OK from its settings calls.
   auto app = start("fault=put_AreDevToolsEnabled S_FALSE 1\n");
@@ -867,6 +977,14 @@ TEST_F(App, ABrowserThatExitsIsReplacedWithEverythingInPlace) {
   const auto lines = log();
   EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 2u)
       << "a new environment";
+  std::vector<std::string> options;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == "EnvironmentOptions") {
+      options.push_back(l.rest);
+    }
+  }
+  EXPECT_EQ(options, std::vector<std::string>(2, "(null) (null) 99.0.1150.38 1"))
+      << "single sign-on with the Windows account, the same options for every browser";
   const auto controllers = calls_named(lines, "CreateCoreWebView2Controller");
   ASSERT_EQ(controllers.size(), 2u);
   EXPECT_EQ(controllers[1].rest, controllers[0].rest) << "in the same window";
@@ -954,7 +1072,7 @@ TEST_F(App, AHungPageIsTheUsersToWaitForOrReload) {
   // Three reports within a minute make a question; reports that come while it is up are the
   // same hang. Three more, seconds after the user chose to wait, ask again.
   std::string config = "on=Navigate#1 content_loading\n";
-  for (int at : {100, 200, 300, 400, 500, 5000, 5100, 5200}) {
+  for (int at : {100, 200, 300, 400, 500, 8000, 8100, 8200}) {
     config += "on=Navigate#1 +" + std::to_string(at) + " process_failed 2\n";
   }
   auto app = start(config);

@@ -53,6 +53,29 @@ constexpr const wchar_t *page_unresponsive_prompt =
     L"The page is not responding.\n"
     L"Yes: wait for it.  No: reload it (unsaved changes may be lost).";
 
+// The browser data folder cannot be opened, and the three answers.
+constexpr const wchar_t *browser_data_in_use_prompt =
+    L"\u202Bتعذّر فتح بيانات المتصفح الخاصة بزورفل أوفيس لأن متصفحًا آخر يستخدمها (ربما نسخة أخرى من "
+    L"البرنامج شُغّلت بطريقة مختلفة).\u202C\n"
+    L"\u202Bأغلق النسخة الأخرى ثم حاول مجددًا، أو ابدأ ببيانات متصفح جديدة (تُنقل البيانات القديمة "
+    L"جانبًا ولا تُحذف)، أو افتح زورفل أوفيس في المتصفح.\u202C\n\n"
+    L"Zorvel Office could not open its browser data: another browser is using it (perhaps another "
+    L"copy of the program, started differently).\n"
+    L"Close the other copy and try again, start with fresh browser data (the old data is moved "
+    L"aside, not deleted), or open Zorvel Office in your browser.";
+constexpr const wchar_t *browser_data_unusable_prompt =
+    L"\u202Bتعذّر فتح بيانات المتصفح الخاصة بزورفل أوفيس: المجلد تالف أو لا يمكن استخدامه.\u202C\n"
+    L"\u202Bحاول مجددًا، أو ابدأ ببيانات متصفح جديدة (تُنقل البيانات القديمة جانبًا ولا تُحذف)، أو "
+    L"افتح زورفل أوفيس في المتصفح.\u202C\n\n"
+    L"Zorvel Office could not open its browser data: the folder is damaged or cannot be used.\n"
+    L"Try again, start with fresh browser data (the old data is moved aside, not deleted), or "
+    L"open Zorvel Office in your browser.";
+constexpr const wchar_t *try_again_button = L"\u202Bحاول مجددًا\u202C — Try again";
+constexpr const wchar_t *fresh_data_button = L"\u202Bبيانات جديدة\u202C — Fresh data";
+constexpr const wchar_t *open_in_browser_button = L"\u202Bفي المتصفح\u202C — In the browser";
+constexpr const wchar_t *browser_data_moved_notice =
+    L"\u202Bنُقلت بيانات المتصفح القديمة إلى:\u202C\nYour old browser data was moved to:\n";
+
 } // namespace expected
 
 #endif

@@ -254,34 +254,105 @@ TEST_F(Engine, RefusedCreationRetriesThenFails) {
 #ifdef ENGINE_TEST_VIA_LOADER
 TEST_F(Engine, SixtyAttemptsWithPausesThenInvalidState) {
   api.set_fault(creation_call, E_FAIL, -1);
+  win32_edge_deadlines limits;
+  limits.attempt_pause = std::chrono::milliseconds(20);
   const auto start = std::chrono::steady_clock::now();
-  const auto e = construction_error();
+  int code = 0;
+  std::string message = "none";
+  try {
+    win32_edge_engine engine(false, nullptr, limits);
+  } catch (const webview::exception &e) {
+    code = e.code();
+    message = e.message();
+  }
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_EQ(e.code(), -3);
-  EXPECT_STREQ(e.what(), "");
+  EXPECT_EQ(code, -3);
+  EXPECT_EQ(message, "");
   EXPECT_EQ(count_lines(calls(), creation_call), 60u);
-  EXPECT_GE(elapsed, std::chrono::milliseconds(60 * 200 - 500)) << "a pause after each attempt";
+  EXPECT_GE(elapsed, std::chrono::milliseconds(60 * 20 - 50)) << "a pause after each attempt";
 }
 #endif
 
+TEST(EnvironmentOptions, SingleSignOnAndOnlyTheInterfaceItImplements) {
+  auto *options = new webview2_environment_options();
+  void *found = nullptr;
+  EXPECT_EQ(options->QueryInterface(IID_IUnknown, &found), S_OK);
+  EXPECT_EQ(found, static_cast<ICoreWebView2EnvironmentOptions *>(options));
+  options->Release();
+  EXPECT_EQ(options->QueryInterface(IID_ICoreWebView2EnvironmentOptions, &found), S_OK);
+  options->Release();
+  // ICoreWebView2EnvironmentOptions2 is a separate interface: answering it would be a lie.
+  const IID options2 = {
+      0xFF85C98A, 0x1BA7, 0x4A6B, {0x90, 0xC8, 0x2B, 0x75, 0x2C, 0x89, 0xE9, 0xE2}};
+  found = options;
+  EXPECT_EQ(options->QueryInterface(options2, &found), E_NOINTERFACE);
+  EXPECT_EQ(found, nullptr);
+  EXPECT_EQ(options->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+  BOOL sso = FALSE;
+  EXPECT_EQ(options->get_AllowSingleSignOnUsingOSPrimaryAccount(&sso), S_OK);
+  EXPECT_EQ(sso, TRUE);
+  LPWSTR text = reinterpret_cast<LPWSTR>(1);
+  EXPECT_EQ(options->get_Language(&text), S_OK);
+  EXPECT_EQ(text, nullptr) << "unset: the runtime's default";
+  EXPECT_EQ(options->get_AdditionalBrowserArguments(&text), S_OK);
+  EXPECT_EQ(text, nullptr);
+  EXPECT_EQ(options->Release(), 0u);
+}
+
 TEST_F(Engine, QuitDuringTheWaitCancels) {
-  // The folder is in use: no retry, no completion; only the quit ends the wait.
-  api.set_fault(creation_call, static_cast<HRESULT>(0x8007139F), 1);
+  // A controller aborted by the runtime is not retried: only the quit ends the wait.
+  api.set_fault("ControllerCompleted", E_ABORT, 1);
   PostQuitMessage(0);
-  auto e = construction_error();
+  const auto e = construction_error();
   EXPECT_EQ(e.code(), -4);
   EXPECT_STREQ(e.what(), "");
   EXPECT_EQ(count_lines(calls(), creation_call), 1u);
   EXPECT_FALSE(quit_pending()) << "the quit is consumed, not posted again";
+}
 
-  // A controller aborted by the runtime is not retried either.
+TEST_F(Engine, BrowserDataThatCannotBeUsedEndsCreationAtOnce) {
+  const struct {
+    const char *fault;
+    HRESULT result;
+    const char *message;
+  } rows[] = {
+      {creation_call, static_cast<HRESULT>(0x8007139F),
+       "The browser data folder is in use by a browser with other options"},
+      {"EnvironmentCompleted", static_cast<HRESULT>(0x8007139F),
+       "The browser data folder is in use by a browser with other options"},
+      {"ControllerCompleted", static_cast<HRESULT>(0x8007139F),
+       "The browser data folder is in use by a browser with other options"},
+      {"EnvironmentCompleted", E_ACCESSDENIED, "The browser data folder cannot be used"},
+      {"EnvironmentCompleted", static_cast<HRESULT>(0x80070050),
+       "The browser data folder cannot be used"},
+      {"ControllerCompleted", E_UNEXPECTED, "The browser data folder cannot be used"},
+  };
+  for (const auto &row : rows) {
+    api.reset();
+    api.set_fault(row.fault, row.result, 1);
+    const auto start = std::chrono::steady_clock::now();
+    const auto e = construction_error();
+    EXPECT_EQ(e.code(), -3) << row.fault;
+    EXPECT_STREQ(e.what(), row.message) << row.fault;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2))
+        << "no retries, no waiting for the deadline";
+    EXPECT_EQ(count_lines(calls(), creation_call), 1u) << row.fault;
+  }
+
+  // The host is asked while its window is there, and may try again.
   api.reset();
-  api.set_fault("ControllerCompleted", E_ABORT, 1);
-  PostQuitMessage(0);
-  e = construction_error();
-  EXPECT_EQ(e.code(), -4);
-  EXPECT_EQ(count_lines(calls(), creation_call), 1u);
-  EXPECT_FALSE(quit_pending());
+  api.set_fault(creation_call, static_cast<HRESULT>(0x8007139F), 1);
+  std::vector<browser_data_problem> asked;
+  win32_edge_startup startup;
+  startup.on_browser_data_problem = [&](browser_data_problem problem) {
+    asked.push_back(problem);
+    EXPECT_NE(FindWindowW(L"webview", nullptr), nullptr);
+    return browser_data_answer::retry;
+  };
+  win32_edge_engine engine(false, nullptr, {}, std::move(startup));
+  EXPECT_EQ(asked, std::vector<browser_data_problem>{browser_data_problem::in_use});
+  EXPECT_EQ(count_lines(calls(), creation_call), 2u);
+  EXPECT_TRUE(engine.get_browser_controller().ok());
 }
 
 TEST_F(Engine, DefaultSizeOnlyWhenNoSizeWasSet) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the C example program end to end against the runtime double: the page calls the bound
-# function once, the program answers it, and the window closes by itself.
+# function once, the program answers it, and the window closes by itself (the page lets the
+# closing navigation go, as one without unsaved work does).
 #   example_c_test.sh BUILD_DIR EXAMPLE_EXE WEBVIEW_DLL DOUBLE_LOADER_DLL
 set -euo pipefail
 build=$1 example=$2 dll=$3 loader=$4
@@ -13,6 +14,7 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 cat >"$work/double.conf" <<'CONF'
 on=NavigateToString#1 +50 web_message {"id":"c1","method":"greet","params":["world",42]}
 on=ExecuteScript#2 +50 close
+on=Navigate#1 navigation_completed 1 0 about:blank
 CONF
 export WV2_DOUBLE_CONFIG="$(winpath "$work/double.conf")"
 export WV2_DOUBLE_LOG="$(winpath "$work/double.log")"

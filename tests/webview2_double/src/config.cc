@@ -88,6 +88,17 @@ bool apply_fault(std::string_view value) {
   return true;
 }
 
+// "NAME MS": the completion NAME comes MS milliseconds late.
+bool apply_delay(std::string_view value) {
+  const std::string_view name = next_word(value);
+  const auto ms = parse_integer(next_word(value));
+  if (name.empty() || !ms || *ms < 0 || *ms > 600000 || !value.empty()) {
+    return false;
+  }
+  set_delay(std::string(name), static_cast<DWORD>(*ms));
+  return true;
+}
+
 // Reads a number argument off the front of `rest`.
 bool take_number(std::string_view &rest, int &out) {
   const auto value = parse_integer(next_word(rest));
@@ -217,6 +228,9 @@ bool apply_line(std::string_view line) {
   }
   if (key == "on") {
     return apply_rule(value);
+  }
+  if (key == "delay") {
+    return apply_delay(value);
   }
   return false;
 }

@@ -46,13 +46,33 @@ HRESULT check_apartment() {
   return type == APTTYPE_MTA ? RPC_E_CHANGED_MODE : S_OK;
 }
 
+// Reads the program's options as the runtime does, and writes what it received:
+// `-> EnvironmentOptions ARGUMENTS LANGUAGE TARGET_VERSION SINGLE_SIGN_ON`.
+void read_options(ICoreWebView2EnvironmentOptions *options) {
+  if (!options) {
+    return;
+  }
+  LPWSTR texts[3] = {nullptr, nullptr, nullptr};
+  options->get_AdditionalBrowserArguments(&texts[0]);
+  options->get_Language(&texts[1]);
+  options->get_TargetCompatibleBrowserVersion(&texts[2]);
+  BOOL single_sign_on = FALSE;
+  options->get_AllowSingleSignOnUsingOSPrimaryAccount(&single_sign_on);
+  log_callback("EnvironmentOptions", {Field::text(texts[0]), Field::text(texts[1]),
+                                      Field::text(texts[2]), Field::number(single_sign_on)});
+  for (LPWSTR text : texts) {
+    CoTaskMemFree(text);
+  }
+}
+
 HRESULT create_environment(std::string_view name, std::initializer_list<Field> fields,
-                           PCWSTR user_data_folder,
+                           PCWSTR user_data_folder, ICoreWebView2EnvironmentOptions *options,
                            ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *handler) {
   ensure_initialized();
   if (const auto fault = record_call(name, fields)) {
     return *fault;
   }
+  read_options(options);
   if (!handler) {
     return E_POINTER;
   }
@@ -71,7 +91,7 @@ HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
   return create_environment(
       "CreateCoreWebView2EnvironmentWithOptions",
       {Field::text(browser_folder), Field::text(user_data_folder), Field::object(options)},
-      user_data_folder, handler);
+      user_data_folder, options, handler);
 }
 
 HRESULT STDAPICALLTYPE GetAvailableCoreWebView2BrowserVersionString(PCWSTR browser_folder,
@@ -100,7 +120,7 @@ HRESULT STDAPICALLTYPE CreateWebViewEnvironmentWithOptionsInternal(
   return create_environment("CreateWebViewEnvironmentWithOptionsInternal",
                             {Field::number(flag_byte), Field::number(runtime_kind),
                              Field::text(user_data_folder), Field::object(options)},
-                            user_data_folder, handler);
+                            user_data_folder, options, handler);
 }
 
 // S_OK when nothing of the double is alive or queued, S_FALSE otherwise (COM's meaning).

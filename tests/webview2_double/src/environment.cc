@@ -13,16 +13,19 @@ namespace wv2d {
 HRESULT
 start_environment_creation(const std::wstring &user_data_folder,
                            ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *handler) {
-  queue_callback([handler = ComPtr(handler), user_data_folder] {
-    if (const auto fault = take_fault("EnvironmentCompleted")) {
-      log_callback("EnvironmentCompleted", {Field::hresult(*fault), Field::object(nullptr)});
-      handler->Invoke(*fault, nullptr);
-      return;
-    }
-    const auto environment = make_object<Environment>(user_data_folder);
-    log_callback("EnvironmentCompleted", {Field::hresult(S_OK), Field::object(environment.get())});
-    handler->Invoke(S_OK, environment.get());
-  });
+  queue_callback(
+      [handler = ComPtr(handler), user_data_folder] {
+        if (const auto fault = take_fault("EnvironmentCompleted")) {
+          log_callback("EnvironmentCompleted", {Field::hresult(*fault), Field::object(nullptr)});
+          handler->Invoke(*fault, nullptr);
+          return;
+        }
+        const auto environment = make_object<Environment>(user_data_folder);
+        log_callback("EnvironmentCompleted",
+                     {Field::hresult(S_OK), Field::object(environment.get())});
+        handler->Invoke(S_OK, environment.get());
+      },
+      completion_delay("EnvironmentCompleted"));
   return S_OK;
 }
 
@@ -37,37 +40,40 @@ HRESULT STDMETHODCALLTYPE Environment::CreateCoreWebView2Controller(
   if (!parent || !handler) {
     return E_INVALIDARG;
   }
-  queue_callback([parent, handler = ComPtr(handler)] {
-    HRESULT result = S_OK;
-    if (const auto fault = take_fault("ControllerCompleted")) {
-      result = *fault;
-    } else if (parent != HWND_MESSAGE && !IsWindow(parent)) {
-      result = E_ABORT; // the parent window was destroyed before creation finished
-    } else if (const PageBackendFactory factory = page_backend_factory()) {
-      // The controller is handed over once its page is ready.
-      auto controller = make_object<Controller>(parent);
-      WebView *view = controller->web_view();
-      factory(parent, view, [controller, handler](std::unique_ptr<PageBackend> page) {
-        if (!page) {
-          log_callback("ControllerCompleted", {Field::hresult(E_FAIL), Field::object(nullptr)});
-          handler->Invoke(E_FAIL, nullptr);
+  queue_callback(
+      [parent, handler = ComPtr(handler)] {
+        HRESULT result = S_OK;
+        if (const auto fault = take_fault("ControllerCompleted")) {
+          result = *fault;
+        } else if (parent != HWND_MESSAGE && !IsWindow(parent)) {
+          result = E_ABORT; // the parent window was destroyed before creation finished
+        } else if (const PageBackendFactory factory = page_backend_factory()) {
+          // The controller is handed over once its page is ready.
+          auto controller = make_object<Controller>(parent);
+          WebView *view = controller->web_view();
+          factory(parent, view, [controller, handler](std::unique_ptr<PageBackend> page) {
+            if (!page) {
+              log_callback("ControllerCompleted", {Field::hresult(E_FAIL), Field::object(nullptr)});
+              handler->Invoke(E_FAIL, nullptr);
+              return;
+            }
+            controller->web_view()->attach(std::move(page));
+            log_callback("ControllerCompleted",
+                         {Field::hresult(S_OK), Field::object(controller.get())});
+            handler->Invoke(S_OK, controller.get());
+          });
+          return;
+        } else {
+          const auto controller = make_object<Controller>(parent);
+          log_callback("ControllerCompleted",
+                       {Field::hresult(S_OK), Field::object(controller.get())});
+          handler->Invoke(S_OK, controller.get());
           return;
         }
-        controller->web_view()->attach(std::move(page));
-        log_callback("ControllerCompleted",
-                     {Field::hresult(S_OK), Field::object(controller.get())});
-        handler->Invoke(S_OK, controller.get());
-      });
-      return;
-    } else {
-      const auto controller = make_object<Controller>(parent);
-      log_callback("ControllerCompleted", {Field::hresult(S_OK), Field::object(controller.get())});
-      handler->Invoke(S_OK, controller.get());
-      return;
-    }
-    log_callback("ControllerCompleted", {Field::hresult(result), Field::object(nullptr)});
-    handler->Invoke(result, nullptr);
-  });
+        log_callback("ControllerCompleted", {Field::hresult(result), Field::object(nullptr)});
+        handler->Invoke(result, nullptr);
+      },
+      completion_delay("ControllerCompleted"));
   return S_OK;
 }
 

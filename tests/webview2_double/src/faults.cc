@@ -15,6 +15,7 @@ struct Fault {
 struct FaultTable {
   std::mutex mutex;
   std::map<std::string, Fault, std::less<>> faults;
+  std::map<std::string, DWORD, std::less<>> delays;
 };
 
 // Never destroyed: calls may still arrive while static objects are torn down.
@@ -53,6 +54,24 @@ void clear_faults() {
   FaultTable &table = fault_table();
   std::lock_guard<std::mutex> lock(table.mutex);
   table.faults.clear();
+  table.delays.clear();
+}
+
+void set_delay(std::string name, DWORD ms) {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  if (ms == 0) {
+    table.delays.erase(name);
+  } else {
+    table.delays[std::move(name)] = ms;
+  }
+}
+
+DWORD completion_delay(std::string_view name) {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  const auto found = table.delays.find(name);
+  return found == table.delays.end() ? 0 : found->second;
 }
 
 } // namespace wv2d

@@ -21,6 +21,11 @@ std::optional<HRESULT> take_fault(std::string_view name);
 
 void clear_faults();
 
+// Completions may be made to come late: the next completion named `name` ("EnvironmentCompleted",
+// "ControllerCompleted") runs `ms` milliseconds after it would have. 0 removes the delay.
+void set_delay(std::string name, DWORD ms);
+DWORD completion_delay(std::string_view name);
+
 } // namespace wv2d
 
 #endif // WV2D_FAULTS_HH

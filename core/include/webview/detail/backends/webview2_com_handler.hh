@@ -20,6 +20,15 @@ namespace detail {
 // HRESULT_FROM_WIN32(ERROR_INVALID_STATE): the user data folder is in use with other options.
 constexpr HRESULT webview2_folder_in_use = static_cast<HRESULT>(0x8007139F);
 
+// Creation failures that say the user data folder itself cannot be used: retrying cannot help.
+// In use by a browser started with other options; a file where the folder should be
+// (ERROR_FILE_EXISTS); no right to create or use it (E_ACCESSDENIED, and E_UNEXPECTED from a
+// controller, which the runtime gives for a folder it may not use).
+inline bool is_browser_data_failure(HRESULT result, bool from_controller) {
+  return result == webview2_folder_in_use || result == static_cast<HRESULT>(0x80070050) ||
+         result == E_ACCESSDENIED || (from_controller && result == E_UNEXPECTED);
+}
+
 // Web messages larger than this (UTF-8 bytes) are dropped unread.
 constexpr std::size_t max_web_message_bytes = 1024 * 1024;
 
@@ -50,6 +59,7 @@ public:
   using origin_filter = std::function<bool(const std::string &)>;
   using controller_callback = std::function<void(ICoreWebView2Controller *, ICoreWebView2 *)>;
   using attempt_callable = std::function<HRESULT()>;
+  using failure_callback = std::function<void(HRESULT)>;
 
   // Starts with one reference, owned by the creator.
   webview2_com_handler(HWND parent_window, message_callback on_message,
@@ -103,6 +113,10 @@ public:
           SUCCEEDED(env->CreateCoreWebView2Controller(
               parent_window_,
               static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
+        return S_OK;
+      }
+      if (is_browser_data_failure(result, false)) {
+        give_up(result);
         return S_OK;
       }
       try_create_environment();
@@ -172,6 +186,12 @@ public:
 
   void set_attempt_fn(attempt_callable attempt) { attempt_ = std::move(attempt); }
 
+  // Told why creation stopped when the browser data folder cannot be used.
+  void set_failure_fn(failure_callback failed) { on_failure_ = std::move(failed); }
+
+  // The pause after a failed attempt.
+  void set_attempt_interval(std::uint32_t ms) { attempt_interval_ms_ = ms; }
+
   // Called by the owner before it goes away: the browser may still hold this object and call
   // it later, and must then reach nothing of the owner's.
   void disconnect() {
@@ -180,6 +200,7 @@ public:
     on_document_ = nullptr;
     clipboard_filter_ = nullptr;
     attempt_ = nullptr;
+    on_failure_ = nullptr;
   }
 
   // Runs creation attempts until one starts; all retries share one budget of attempts.
@@ -190,14 +211,16 @@ public:
     while (attempts_made_ < max_attempts_) {
       ++attempts_made_;
       const HRESULT result = attempt_();
-      if (SUCCEEDED(result) || result == webview2_folder_in_use) {
+      if (SUCCEEDED(result)) {
+        return;
+      }
+      if (is_browser_data_failure(result, false)) {
+        give_up(result);
         return;
       }
       Sleep(attempt_interval_ms_);
     }
-    if (on_controller_) {
-      on_controller_(nullptr, nullptr);
-    }
+    give_up(S_OK);
   }
 
 private:
@@ -224,13 +247,27 @@ private:
       }
       return S_OK;
     }
-    // The parent window went away, or the folder is in use with other options: retrying cannot
-    // help, and the engine waits until its deadline or until the loop is asked to quit.
-    if (result == E_ABORT || result == webview2_folder_in_use) {
+    // The parent window went away: retrying cannot help, and the engine waits until its
+    // deadline or until the loop is asked to quit.
+    if (result == E_ABORT) {
+      return S_OK;
+    }
+    if (is_browser_data_failure(result, true)) {
+      give_up(result);
       return S_OK;
     }
     try_create_environment();
     return S_OK;
+  }
+
+  // Creation ends without a browser; `result` says why when the folder is to blame.
+  void give_up(HRESULT result) {
+    if (FAILED(result) && on_failure_) {
+      on_failure_(result);
+    }
+    if (on_controller_) {
+      on_controller_(nullptr, nullptr);
+    }
   }
 
   // Reads at most `limit` + 1 units of a NUL-terminated text.
@@ -273,6 +310,7 @@ private:
   origin_filter clipboard_filter_;
   std::atomic<ULONG> ref_count_{1};
   attempt_callable attempt_;
+  failure_callback on_failure_;
   std::uint32_t max_attempts_ = 60;
   std::uint32_t attempt_interval_ms_ = 200;
   std::uint32_t attempts_made_ = 0;

@@ -546,8 +546,7 @@ struct DECLSPEC_NOVTABLE ICoreWebView2Deferral : public IUnknown {
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE Complete() = 0;
 };
 
-// Environment options. The program passes a null pointer; the full vtable is declared so an
-// implementation of our own would be laid out correctly. Slots 3-10.
+// Environment options, implemented by the program (webview2_environment_options.hh). Slots 3-10.
 struct DECLSPEC_NOVTABLE ICoreWebView2EnvironmentOptions : public IUnknown {
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(LPWSTR *value) = 0;
   /* 4 */ virtual HRESULT STDMETHODCALLTYPE put_AdditionalBrowserArguments(LPCWSTR value) = 0;

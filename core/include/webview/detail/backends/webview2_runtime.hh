@@ -126,13 +126,15 @@ inline bool is_runtime_available(HMODULE loader_module) {
   return available;
 }
 
-// Starts one environment creation; the environment arrives later through `handler`.
+// Starts one environment creation with `options` (null: the runtime's defaults); the environment
+// arrives later through `handler`.
 inline HRESULT
 create_browser_environment(HMODULE loader_module, const std::wstring &user_data_folder,
-                           ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *handler) {
+                           ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler *handler,
+                           ICoreWebView2EnvironmentOptions *options = nullptr) {
   if (auto create = get_export<CreateCoreWebView2EnvironmentWithOptions_t>(
           loader_module, "CreateCoreWebView2EnvironmentWithOptions")) {
-    return create(nullptr, user_data_folder.c_str(), nullptr, handler);
+    return create(nullptr, user_data_folder.c_str(), options, handler);
   }
   const auto client = find_installed_runtime_client();
   if (!client.found) {
@@ -145,7 +147,7 @@ create_browser_environment(HMODULE loader_module, const std::wstring &user_data_
   }
   if (auto create = library.get<CreateWebViewEnvironmentWithOptionsInternal_t>(
           "CreateWebViewEnvironmentWithOptionsInternal")) {
-    return create(1, client.runtime_kind, user_data_folder.c_str(), nullptr, handler);
+    return create(1, client.runtime_kind, user_data_folder.c_str(), options, handler);
   }
   // A library that says it cannot be unloaded yet (S_FALSE) stays loaded.
   auto can_unload = library.get<DllCanUnloadNow_t>("DllCanUnloadNow");

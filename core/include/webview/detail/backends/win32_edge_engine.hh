@@ -8,11 +8,13 @@
 #include "com_ref.hh"
 #include "webview2_com_handler.hh"
 #include "webview2_embedding.hh"
+#include "webview2_environment_options.hh"
 #include "webview2_event_handler.hh"
 #include "webview2_interfaces.hh"
 #include "webview2_recovery_policy.hh"
 #include "webview2_runtime.hh"
 #include "win32_dpi.hh"
+#include "win32_edge_startup.hh"
 #include "win32_message_wait.hh"
 #include "win32_theme.hh"
 
@@ -54,6 +56,7 @@ struct win32_edge_deadlines {
   std::chrono::milliseconds browser{60000}; // environment and controller, once they are asked for
   std::chrono::milliseconds script{5000};   // one script registration
   std::chrono::milliseconds leave{3000};    // the page's answer when its window is closed
+  std::chrono::milliseconds attempt_pause{200}; // after a failed creation attempt (60 at most)
 };
 
 // The engine's own questions; a host replaces them with texts in its users' languages.
@@ -71,8 +74,12 @@ class win32_edge_engine : public engine_base {
 public:
   // With a null `window` the engine creates and owns its main window; otherwise `window` is the
   // host's window handle, or the address of a variable holding it. Throws webview::exception.
-  win32_edge_engine(bool debug, void *window, win32_edge_deadlines limits = {})
-      : engine_base(window == nullptr), deadlines(limits), debug(debug) {
+  // `startup` says how an owned window looks before the browser exists, and what to do when the
+  // browser data folder cannot be used.
+  win32_edge_engine(bool debug, void *window, win32_edge_deadlines limits = {},
+                    win32_edge_startup startup = {})
+      : engine_base(window == nullptr), deadlines(limits), debug(debug),
+        startup(std::move(startup)) {
     loader_module = load_library_beside_executable(webview2_loader_library);
     try {
       constructing = true;
@@ -270,6 +277,9 @@ protected:
     }
     if (owns_window() && !window_shown) {
       window_shown = true;
+      if (startup.before_show) {
+        startup.before_show(main_window);
+      }
       ShowWindow(main_window, SW_SHOW);
       UpdateWindow(main_window);
       SetFocus(main_window); // WM_SETFOCUS hands it on to the browser
@@ -324,6 +334,9 @@ private:
     web_message_callback = [this](const std::string &message, const std::string &source) {
       receive_message(message, source);
     };
+    if (startup.before_browser) {
+      startup.before_browser(*this);
+    }
     auto status = embed(widget_window, debug);
     if (!status.ok()) {
       throw exception{status.error().code, status.error().message};
@@ -399,11 +412,26 @@ private:
     if (!make_user_data_folder(user_data_folder)) {
       return op_status::failure(error_unspecified, "SHGetFolderPathW failed");
     }
-    if (create_browser(widget)) {
-      return op_status::failure(error_canceled); // the quit is consumed: embedding was cancelled
-    }
-    if (!controller || !browser) {
-      return op_status::failure(error_invalid_state);
+    for (;;) {
+      creation_failure = S_OK;
+      if (create_browser(widget)) {
+        return op_status::failure(error_canceled); // the quit is consumed: embedding was cancelled
+      }
+      if (controller && browser) {
+        break;
+      }
+      if (SUCCEEDED(creation_failure)) {
+        return op_status::failure(error_invalid_state);
+      }
+      const auto problem = creation_failure == webview2_folder_in_use
+                               ? browser_data_problem::in_use
+                               : browser_data_problem::unusable;
+      if (!startup.on_browser_data_problem ||
+          startup.on_browser_data_problem(problem) != browser_data_answer::retry) {
+        return op_status::failure(error_invalid_state, problem == browser_data_problem::in_use
+                                                           ? browser_data_in_use_message
+                                                           : browser_data_unusable_message);
+      }
     }
     if (auto status = apply_browser_settings(browser.get(), debug); !status.ok()) {
       return status;
@@ -420,6 +448,9 @@ private:
   bool create_browser(HWND widget) {
     // Shared with the callback, which the browser may still call after this function returned.
     auto ready = std::make_shared<bool>(false);
+    if (com_handler) {
+      com_handler->disconnect(); // an earlier attempt's answers must not reach this one
+    }
     com_handler = com_ref<webview2_com_handler>::adopt(new webview2_com_handler(
         widget, web_message_callback,
         [this, ready](ICoreWebView2Controller *new_controller, ICoreWebView2 *new_browser) {
@@ -433,9 +464,16 @@ private:
     com_handler->set_clipboard_filter(clipboard_read_filter);
     const HMODULE loader = loader_module;
     auto *handler = com_handler.get();
-    com_handler->set_attempt_fn([loader, folder = user_data_folder, handler] {
-      return create_browser_environment(loader, folder, handler);
+    if (!environment_options) {
+      environment_options =
+          com_ref<webview2_environment_options>::adopt(new webview2_environment_options());
+    }
+    ICoreWebView2EnvironmentOptions *options = environment_options.get();
+    com_handler->set_attempt_fn([loader, folder = user_data_folder, handler, options] {
+      return create_browser_environment(loader, folder, handler, options);
     });
+    com_handler->set_failure_fn([this](HRESULT result) { creation_failure = result; });
+    com_handler->set_attempt_interval(static_cast<std::uint32_t>(deadlines.attempt_pause.count()));
     com_handler->try_create_environment();
     return wait_until([ready] { return *ready; }, deadlines.browser) == wait_outcome::quit;
   }
@@ -653,6 +691,11 @@ private:
         return 0;
       }
       return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_ERASEBKGND:
+      return 1; // painted whole in WM_PAINT, so the window never flashes another colour
+    case WM_PAINT:
+      paint_starting_window(hwnd, startup);
+      return 0;
     case WM_SETTINGCHANGE:
       if (lp != 0 && lstrcmpW(reinterpret_cast<LPCWSTR>(lp), L"ImmersiveColorSet") == 0) {
         apply_window_theme(main_window);
@@ -839,6 +882,9 @@ private:
   com_ref<ICoreWebView2> browser;
   com_ref<ICoreWebView2Controller> controller;
   com_ref<webview2_com_handler> com_handler;
+  com_ref<webview2_environment_options> environment_options;
+  HRESULT creation_failure =
+      S_OK; // why the last creation stopped, when the data folder is to blame
   std::function<bool(const std::string &)> clipboard_read_filter;
   HMODULE loader_module = nullptr;
   int dpi = 0;
@@ -846,6 +892,7 @@ private:
 
   win32_edge_deadlines deadlines;
   bool debug;
+  win32_edge_startup startup;
   bool destroying = false;
   int quit_code = 0; // of the WM_QUIT that ended the last wait
   std::wstring user_data_folder;
