@@ -232,6 +232,14 @@ bool apply_line(std::string_view line) {
   if (key == "delay") {
     return apply_delay(value);
   }
+  if (key == "complete") {
+    const auto address = unescape(value);
+    if (!address || address->empty()) {
+      return false;
+    }
+    complete_navigations_to(*address);
+    return true;
+  }
   return false;
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 
 namespace wv2d {
 namespace {
@@ -16,6 +17,7 @@ struct FaultTable {
   std::mutex mutex;
   std::map<std::string, Fault, std::less<>> faults;
   std::map<std::string, DWORD, std::less<>> delays;
+  std::set<std::wstring> completed_addresses;
 };
 
 // Never destroyed: calls may still arrive while static objects are torn down.
@@ -55,6 +57,19 @@ void clear_faults() {
   std::lock_guard<std::mutex> lock(table.mutex);
   table.faults.clear();
   table.delays.clear();
+  table.completed_addresses.clear();
+}
+
+void complete_navigations_to(std::wstring address) {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  table.completed_addresses.insert(std::move(address));
+}
+
+bool completes_navigation_to(const std::wstring &address) {
+  FaultTable &table = fault_table();
+  std::lock_guard<std::mutex> lock(table.mutex);
+  return table.completed_addresses.count(address) > 0;
 }
 
 void set_delay(std::string name, DWORD ms) {

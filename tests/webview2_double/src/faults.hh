@@ -26,6 +26,11 @@ void clear_faults();
 void set_delay(std::string name, DWORD ms);
 DWORD completion_delay(std::string_view name);
 
+// Navigations the double completes by itself, as a page that lets them go would: a Navigate to
+// exactly `address` is followed by a successful NavigationCompleted from the loop.
+void complete_navigations_to(std::wstring address);
+bool completes_navigation_to(const std::wstring &address);
+
 } // namespace wv2d
 
 #endif // WV2D_FAULTS_HH

@@ -189,7 +189,15 @@ HRESULT STDMETHODCALLTYPE WebView::Navigate(LPCWSTR uri) {
   source_ = uri;
   ++navigation_id_;
   navigation_pending_ = true;
-  return page_ ? page_->navigate(uri) : S_OK;
+  if (page_) {
+    return page_->navigate(uri);
+  }
+  if (completes_navigation_to(uri)) {
+    queue_callback([self = ComPtr<WebView>(this)] {
+      self->raise_navigation_completed(true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, std::nullopt);
+    });
+  }
+  return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE WebView::NavigateToString(LPCWSTR html) {
