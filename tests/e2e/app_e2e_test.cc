@@ -9,7 +9,6 @@
 #include "e2e_support.hh"
 #include "process_driver.hh"
 
-#include "app_assets.hh"
 #include "expected_texts.hh"
 
 #include <windows.h>
@@ -22,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -251,9 +251,29 @@ std::string first_difference(const std::string &actual, const std::string &expec
          actual.substr(from, 120) + "\n  expected: ..." + expected.substr(from, 120);
 }
 
-// The offline page as it must be shown for a retry of `address`.
+// A page script or page of the source tree with the suite's values in place, as they must reach
+// the browser: the values are written out here (as JavaScript string contents), not taken from
+// the build.
+std::string filled_asset(const char *name) {
+  std::string text = read_file(windows_path(ZORVEL_ASSETS_DIR) + L"\\" + from_utf8(name));
+  const std::pair<const char *, const char *> values[] = {
+      {"@APP_VERSION@", "2.1.5"},
+      {"@START_URL@", "https://zo-desk-app.zorvel.net/app/?platform=desktop"},
+      {"@SUITE_APP_HOST@", "zo-desk-app.zorvel.net"},
+      {"@SUITE_MAIN_HOST@", "zo-office.zorvel.net"},
+      {"@SUITE_SITE_PATTERN@", "^zo-[a-z]+\\\\.zorvel\\\\.net$"},
+  };
+  for (const auto &value : values) {
+    for (std::size_t at; (at = text.find(value.first)) != std::string::npos;) {
+      text.replace(at, std::strlen(value.first), value.second);
+    }
+  }
+  return text;
+}
+
+// The offline page as it must be shown for a retry of `address` (addresses here have no "<").
 std::string offline_page_for(const std::string &address) {
-  std::string page(zorvel::assets::offline_page, zorvel::assets::offline_page_size);
+  std::string page = filled_asset("offline.html");
   const std::size_t at = page.find("%URL%");
   if (at != std::string::npos) {
     page.replace(at, 5, address);
@@ -515,11 +535,9 @@ TEST_F(App, PlainStartShowsTheSuiteAndAnswersThePage) {
   EXPECT_NE(scripts[0].find("return (" + post_function + ")(message);"), std::string::npos)
       << scripts[0];
   EXPECT_EQ(scripts[1], bind_script);
-  const std::string shell_script =
-      std::string(zorvel::assets::native_bootstrap_script,
-                  zorvel::assets::native_bootstrap_script_size) +
-      std::string(zorvel::assets::native_helper_script, zorvel::assets::native_helper_script_size) +
-      "\n" + std::string(zorvel::assets::dock_script, zorvel::assets::dock_script_size);
+  const std::string shell_script = filled_asset("native_bootstrap.js") +
+                                   filled_asset("native_helper.js") + "\n" +
+                                   filled_asset("dock.js");
   EXPECT_TRUE(scripts[2] == shell_script) << "the shell's script differs from the embedded assets: "
                                           << first_difference(scripts[2], shell_script);
 
@@ -738,11 +756,24 @@ TEST_F(App, ServicesAnswerOnlyTheSuiteAndOnlyTheAskingDocument) {
     config += call_rule_from(150, suite_page, "x" + std::to_string(i), "__zoExternal",
                              "[\"https://zo-office.zorvel.net/p" + std::to_string(i) + "?q=a b\"]");
   }
-  // Messages over 1 MiB are dropped; one just under it is served.
-  config += call_rule_from(200, suite_page, "big", "__zoNotify",
-                           "[\"" + std::string(2 * 1024 * 1024, 'a') + "\"]") +
-            call_rule_from(210, suite_page, "near", "__zoNotify",
-                           "[\"" + std::string(1000000, 'a') + "\"]");
+  // Messages over 1 MiB of UTF-8 are dropped; one of exactly 1 MiB is served. Written with a
+  // two-byte character, they are far under the limit in UTF-16 units.
+  auto message_of_bytes = [](const std::string &id, std::size_t bytes) {
+    const std::string head = "{\"id\":\"" + id + "\",\"method\":\"__zoNotify\",\"params\":[\"";
+    const std::string tail = "\"]}";
+    const std::size_t body = bytes - head.size() - tail.size();
+    std::string text = head;
+    for (std::size_t i = 0; i < body / 2; ++i) {
+      text += "\xC3\xA9"; // U+00E9
+    }
+    return text + std::string(body % 2, 'a') + tail;
+  };
+  config += "on=Navigate#1 +200 web_message_from " + suite_page + " " +
+            message_of_bytes("over", 1024 * 1024 + 1) + "\n" +
+            "on=Navigate#1 +210 web_message_from " + suite_page + " " +
+            message_of_bytes("edge", 1024 * 1024) + "\n" +
+            call_rule_from(220, suite_page, "big", "__zoNotify",
+                           "[\"" + std::string(2 * 1024 * 1024, 'a') + "\"]");
   // Clipboard reading for suite documents only; other kinds keep the browser's default.
   config += "on=Navigate#1 +300 permission 6 https://zo-office.zorvel.net/suite/c\n"
             "on=Navigate#1 +301 permission 6 https://attacker.test/\n"
@@ -771,7 +802,8 @@ TEST_F(App, ServicesAnswerOnlyTheSuiteAndOnlyTheAskingDocument) {
     EXPECT_EQ(answers(id), replies_t{reply(id, "\"true\"")}) << id;
   }
   EXPECT_EQ(answers("big"), replies_t{});
-  EXPECT_EQ(answers("near"), replies_t{reply("near", "\"true\"")});
+  EXPECT_EQ(answers("over"), replies_t{}) << "one byte over 1 MiB once converted to UTF-8";
+  EXPECT_EQ(answers("edge"), replies_t{reply("edge", "\"true\"")}) << "exactly 1 MiB";
   // Each address is recorded by a process of its own, so they may arrive in any order.
   auto opened = opened_addresses(4, 2000);
   std::sort(opened.begin(), opened.end());
@@ -991,10 +1023,7 @@ TEST_F(App, ABrowserThatExitsIsReplacedWithEverythingInPlace) {
   ASSERT_EQ(again.size(), 3u) << "the bridge, the bind script and the shell's script, once each";
   EXPECT_NE(again[0].find("window.__webview__ = new Webview()"), std::string::npos);
   EXPECT_EQ(again[1], bind_script);
-  EXPECT_EQ(again[2].rfind(std::string(zorvel::assets::native_bootstrap_script,
-                                       zorvel::assets::native_bootstrap_script_size),
-                           0),
-            0u)
+  EXPECT_EQ(again[2].rfind(filled_asset("native_bootstrap.js"), 0), 0u)
       << "the shell's script comes last";
   EXPECT_EQ(texts_of(lines, "Navigate"),
             (std::vector<std::string>{start_url, start_url, "about:blank"}))

@@ -273,6 +273,37 @@ TEST_F(Engine, SixtyAttemptsWithPausesThenInvalidState) {
 }
 #endif
 
+TEST(RecoveryPolicy, BoundsRecoveriesInAnyTenMinutesAndAsksAboutHangsThatKeepComing) {
+  using std::chrono::minutes;
+  using std::chrono::seconds;
+  webview2_recovery_policy policy;
+  const auto t0 = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+  const auto renderer = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
+  const auto browser = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
+  const auto hang = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_UNRESPONSIVE;
+  EXPECT_EQ(policy.on_process_failed(renderer, t0), browser_recovery::reload);
+  EXPECT_EQ(policy.on_process_failed(browser, t0 + minutes(4)), browser_recovery::replace);
+  EXPECT_EQ(policy.on_process_failed(renderer, t0 + minutes(8)), browser_recovery::reload);
+  EXPECT_EQ(policy.on_process_failed(renderer, t0 + minutes(9)), browser_recovery::give_up)
+      << "a fourth within ten minutes";
+  EXPECT_EQ(policy.on_process_failed(renderer, t0 + minutes(10) + seconds(1)),
+            browser_recovery::reload)
+      << "the first has left the ten minutes";
+
+  // Hangs: three reports within a minute ask; reports further apart never add up.
+  EXPECT_EQ(policy.on_process_failed(hang, t0), browser_recovery::none);
+  EXPECT_EQ(policy.on_process_failed(hang, t0 + seconds(50)), browser_recovery::none);
+  EXPECT_EQ(policy.on_process_failed(hang, t0 + seconds(70)), browser_recovery::none)
+      << "the first report is more than a minute old";
+  EXPECT_EQ(policy.on_process_failed(hang, t0 + seconds(80)), browser_recovery::ask_user);
+  EXPECT_EQ(policy.on_process_failed(hang, t0 + seconds(81)), browser_recovery::none)
+      << "after a question, as many reports again";
+  for (int kind : {3, 4, 6}) {
+    EXPECT_EQ(policy.on_process_failed(static_cast<COREWEBVIEW2_PROCESS_FAILED_KIND>(kind), t0),
+              browser_recovery::none);
+  }
+}
+
 TEST(EnvironmentOptions, SingleSignOnAndOnlyTheInterfaceItImplements) {
   auto *options = new webview2_environment_options();
   void *found = nullptr;
@@ -457,8 +488,15 @@ TEST_F(Engine, SizeHintsStylesLimitsAndDpiChanges) {
   auto expect_scaled = [&](int old_dpi, int new_dpi) {
     RECT c;
     GetClientRect(window, &c);
-    const auto expected = window_size_for_client(window, c.right * new_dpi / old_dpi,
-                                                 c.bottom * new_dpi / old_dpi, new_dpi);
+    // The system's frame at the new DPI around the scaled client area.
+    using adjust_t = BOOL(WINAPI *)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    const auto adjust = reinterpret_cast<adjust_t>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+    ASSERT_NE(adjust, nullptr);
+    RECT frame{0, 0, c.right * new_dpi / old_dpi, c.bottom * new_dpi / old_dpi};
+    adjust(&frame, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE, 0,
+           static_cast<UINT>(new_dpi));
+    const std::pair<int, int> expected{frame.right - frame.left, frame.bottom - frame.top};
     RECT suggested{0, 0, 10, 10};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(new_dpi, new_dpi),
                  reinterpret_cast<LPARAM>(&suggested));
