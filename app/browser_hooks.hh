@@ -4,11 +4,12 @@
 #define ZORVEL_APP_BROWSER_HOOKS_HH
 
 #include "app_texts.hh"
-#include "event_handler.hh"
 #include "offline_page.hh"
 #include "page_rules.hh"
 #include "shell_text.hh"
 
+#include <webview/detail/backends/com_ref.hh>
+#include <webview/detail/backends/webview2_event_handler.hh>
 #include <webview/detail/backends/webview2_interfaces.hh>
 
 #include <windows.h>
@@ -89,16 +90,18 @@ inline void attach_browser_hooks(ICoreWebView2Controller *controller, HWND windo
   }
   // The browser keeps its own references to the hooks; ours go at the end of this scope.
   EventRegistrationToken token{};
-  using title_hook = Ev<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2 *, IUnknown *>;
-  const auto title = title_hook::create(
-      [window](ICoreWebView2 *sender, IUnknown *) { return on_title_changed(window, sender); });
+  using title_hook =
+      webview::detail::webview2_event_handler<ICoreWebView2DocumentTitleChangedEventHandler,
+                                              IID_ICoreWebView2DocumentTitleChangedEventHandler,
+                                              ICoreWebView2 *, IUnknown *>;
+  const auto title = com_ref<title_hook>::adopt(new title_hook(
+      [window](ICoreWebView2 *sender, IUnknown *) { on_title_changed(window, sender); }));
   webview->add_DocumentTitleChanged(title.get(), &token);
-  using navigation_hook = Ev<ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2 *,
-                             ICoreWebView2NavigationCompletedEventArgs *>;
-  const auto navigation = navigation_hook::create(
+  using navigation_hook = webview::detail::webview2_navigation_completed_handler;
+  const auto navigation = com_ref<navigation_hook>::adopt(new navigation_hook(
       [start_url](ICoreWebView2 *sender, ICoreWebView2NavigationCompletedEventArgs *args) {
-        return on_navigation_completed(sender, args, start_url);
-      });
+        on_navigation_completed(sender, args, start_url);
+      }));
   webview->add_NavigationCompleted(navigation.get(), &token);
 }
 

@@ -11,7 +11,7 @@ if(CLANGXX)
             ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/json_fuzz.cc -o ${FUZZ_BIN}
     DEPENDS tests/fuzz/json_fuzz.cc core/include/webview/detail/json.hh
             core/include/webview/detail/utf_portable.hh core/include/webview/detail/ascii_words.hh
-            tests/core/plain_text_json.hh
+            tests/core/reference_json.hh tests/core/reference_utf.hh
     COMMENT "Building the JSON fuzzer with clang")
   add_custom_target(json_fuzz ALL DEPENDS ${FUZZ_BIN})
   # Bounded run from the seed corpus; new inputs go to a scratch folder, never the tree.

@@ -5,6 +5,7 @@ find_package(Threads REQUIRED)
 
 set(CORE_TEST_SOURCES
     tests/core/text_json_test.cc
+    tests/core/json_lookup_test.cc
     tests/core/fast_paths_test.cc
     tests/core/engine_test.cc
     tests/core/flat_api_test.cc
@@ -25,7 +26,18 @@ add_test(NAME core_tests_sanitized COMMAND core_tests_sanitized)
 set_tests_properties(core_tests_sanitized PROPERTIES
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1")
 
-add_executable(print_scripts tests/tools/print_scripts.cc)
+# It also prints the page texts exactly as the executable embeds them (the Windows build's header).
+set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+add_custom_command(
+  OUTPUT ${GENERATED_DIR}/app_assets.hh
+  COMMAND ${CMAKE_COMMAND} -DCONF=${CMAKE_SOURCE_DIR}/app/suite.conf
+          -DASSETS_DIR=${CMAKE_SOURCE_DIR}/app/assets -DOUT=${GENERATED_DIR}/app_assets.hh
+          -P ${CMAKE_SOURCE_DIR}/cmake/embed_assets.cmake
+  DEPENDS app/suite.conf app/assets/native_bootstrap.js app/assets/native_helper.js
+          app/assets/dock.js app/assets/offline.html cmake/embed_assets.cmake
+  COMMENT "Embedding the page scripts and the offline page" VERBATIM)
+add_executable(print_scripts tests/tools/print_scripts.cc ${GENERATED_DIR}/app_assets.hh)
+target_include_directories(print_scripts PRIVATE ${GENERATED_DIR})
 target_link_libraries(print_scripts PRIVATE webview_core Threads::Threads)
 
 include(cmake/fuzz.cmake)

@@ -24,6 +24,7 @@ endfunction()
 
 add_executable(core_tests_windows
     tests/core/text_json_test.cc
+    tests/core/json_lookup_test.cc
     tests/core/fast_paths_test.cc
     tests/core/engine_test.cc
     tests/core/flat_api_test.cc
@@ -178,6 +179,17 @@ set_target_properties(engine_registry_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY $
 target_link_libraries(engine_registry_test PRIVATE webview_win32 gtest gtest_main)
 add_dependencies(engine_registry_test webview2_double_runtime)
 add_wine_test(engine_registry_test)
+
+# The engine's window procedure when the host's message hook throws (the double's loader beside it).
+add_executable(window_procedure_test tests/windows/window_procedure_test.cc)
+set_target_properties(window_procedure_test PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/window_procedure)
+target_link_libraries(window_procedure_test PRIVATE webview_win32 gtest gtest_main)
+add_dependencies(window_procedure_test webview2_double_loader)
+add_custom_command(TARGET window_procedure_test POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:webview2_double_loader>
+          $<TARGET_FILE_DIR:window_procedure_test>/WebView2Loader.dll)
+add_wine_test(window_procedure_test)
 
 add_test(NAME example_c_end_to_end
          COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/example_c_test.sh ${CMAKE_BINARY_DIR}

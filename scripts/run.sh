@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows programs and starts the desktop application under Wine, as a user would, on
-# a browser-backed WebView2 runtime (Chromium) and a stand-in of the suite served on 127.0.0.1.
+# Builds the Windows programs and starts the desktop application under Wine, as a user would, inside
+# Wine's virtual desktop (title bars, a taskbar with the tray), on a browser-backed WebView2 runtime
+# (Chromium) and a stand-in of the suite served on 127.0.0.1.
 #   bash scripts/run.sh [OPTIONS] [ARGUMENT]
 # Options:
 #   --suite standin        the stand-in suite (tools/standin_suite), the default
@@ -11,19 +12,23 @@
 #   --test-runtime         the runtime test double instead of the browser (draws no page)
 #   --duration SECONDS     end after this long (default: 60 on a virtual display, else when the
 #                          window is closed)
-#   --screenshots DIR      where the virtual display's screenshots go (artifacts/screenshots/run)
+#   --screenshots DIR      where the virtual display's screenshots go (artifacts/screenshots/run;
+#                          the screenshots of an earlier run there are removed first)
 #   --every SECONDS        time between screenshots (5)
 #   --tour                 walk through the stand-in pages by itself (editor, notification,
-#                          outside pages with the dock, offline page), naming screenshots by step
-# ARGUMENT is passed to the program as the operating system would: a file or a zorveloffice: link.
-# Without a display it runs on a virtual one, saves screenshots, answers prompts with No after
-# showing them, and ends after --duration. Ctrl+C ends it; nothing is left running.
+#                          outside pages with the dock, offline page), naming screenshots after
+#                          the step they show
+# ARGUMENT is passed to the program as the operating system would: a file (the stand-in's editor
+# page is then opened, so the drop shows) or a zorveloffice: link. It prints the window's title
+# as it changes, each prompt's text and what the pages report. Without a display it runs on a
+# virtual one, saves screenshots, answers prompts with No after showing them, and ends after
+# --duration. The exit code is the program's. Ctrl+C ends it; nothing is left running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 suite=standin runtime=browser tour=0 duration='' every=5 shots=artifacts/screenshots/run argument=()
-usage() { sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     --suite) [ $# -ge 2 ] || usage; suite=$2; shift 2 ;;
@@ -53,7 +58,7 @@ fi
 
 bash scripts/install-deps.sh
 cmake --preset windows >/dev/null
-targets=(ZorvelOffice url_recorder window_helper)
+targets=(ZorvelOffice url_recorder window_helper exit_code_recorder)
 case "$runtime" in
   browser) targets+=(browser_runtime) ;;
   double) targets+=(webview2_double_runtime) ;;
@@ -64,6 +69,7 @@ build=build/windows
 run="$root/$build/run" # the run's own Wine prefix, display, profile and logs
 mkdir -p "$run" "$shots"
 shots=$(cd "$shots" && pwd)
+rm -f "$shots"/[0-9][0-9][0-9]*.png "$shots/latest.png"
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 regstr() { local s=${1//\\/\\\\}; printf '"%s"' "${s//\"/\\\"}"; }
 
@@ -84,14 +90,19 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export ZO_USE_DISPLAY=$DISPLAY
 else
   unset ZO_USE_DISPLAY
-  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 3) + 30))}
+  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 6) + 30))}
   duration=${duration:-60}
 fi
 scripts/wine-run.sh "$run" --start
 eval "$(scripts/wine-run.sh "$run" --env)"
 [ "$virtual" = 1 ] || export DISPLAY=$ZO_USE_DISPLAY
 
-server_pid='' program_pid='' tour_pid='' profile="$run/browser-profile" rc=''
+# Wine's virtual desktop: a taskbar with the notification area, the program's window with its
+# frame. A program sees only the windows of its own desktop, so the helper names it.
+desktop=ZorvelOffice desktop_size=1440x960
+helper() { "$WINE" "$build/tools/window_helper.exe" --desktop "$desktop" "$@"; }
+
+server_pid='' program_pid='' tour_pid='' watch_pid='' reports_pid='' profile="$run/browser-profile" rc=''
 browser_pid() {
   local lock target
   lock=$(readlink "$profile/SingletonLock" 2>/dev/null) || return 1
@@ -100,9 +111,13 @@ browser_pid() {
 }
 cleanup() {
   trap - EXIT INT TERM
-  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
-    "$WINE" "$build/tools/window_helper.exe" close webview 5000 >/dev/null 2>&1 || true
-    for _ in $(seq 50); do kill -0 "$program_pid" 2>/dev/null || break; sleep 0.1; done
+  local p
+  for p in "$watch_pid" "$reports_pid"; do
+    [ -z "$p" ] || kill "$p" 2>/dev/null || true
+  done
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null && [ ! -s "$run/exit-code" ]; then
+    helper close webview 5000 >/dev/null 2>&1 || true
+    for _ in $(seq 50); do [ -s "$run/exit-code" ] && break; sleep 0.1; done
   fi
   scripts/wine-run.sh "$run" --stop
   [ -z "$program_pid" ] || wait "$program_pid" 2>/dev/null || true
@@ -139,6 +154,7 @@ client='{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}'
   for view in 'Software' 'Software\Wow6432Node'; do
     printf '[-HKEY_CURRENT_USER\\%s\\Microsoft\\EdgeUpdate]\n\n' "$view"
   done
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops\\%s]\n"EnableShell"=dword:00000001\n\n' "$desktop"
   if [ "$runtime" != none ]; then
     folder=$(cd "$(dirname "$runtime_dll")/../.." && pwd)
     for view in 'Software' 'Software\Wow6432Node'; do
@@ -183,7 +199,9 @@ export ZO_BROWSER_RUNTIME_ARGS="--disable-features=Translate,MediaRouter,LocalNe
 ZO_BROWSER_RUNTIME_PROFILE=$(winpath "$profile")
 
 # A file argument is handed over as the Windows path of the file.
+launch_file=0
 if [ ${#argument[@]} -gt 0 ] && [ -f "${argument[0]}" ]; then
+  launch_file=1
   argument[0]=$(winpath "$(cd "$(dirname "${argument[0]}")" && pwd)/$(basename "${argument[0]}")")
 fi
 
@@ -199,34 +217,65 @@ if [ "$virtual" = 1 ]; then
 else
   echo "Showing on $DISPLAY; the run ends when the window is closed${duration:+, after $duration s,} or on Ctrl+C."
 fi
-echo "Starting $app under Wine"
-scripts/wine-run.sh "$run" "$app" ${argument[@]+"${argument[@]}"} >"$run/program.log" 2>&1 </dev/null &
+echo "Starting $app under Wine, in the virtual desktop $desktop ($desktop_size)"
+# Explorer ends with 0 whatever the program returns: the recorder between them keeps the code.
+rm -f "$run/exit-code"
+scripts/wine-run.sh "$run" explorer "/desktop=$desktop,$desktop_size" \
+  "$(winpath "$root/$build/tools/exit_code_recorder.exe")" "$(winpath "$run/exit-code")" \
+  "$(winpath "$root/$app")" ${argument[@]+"${argument[@]}"} >"$run/program.log" 2>&1 </dev/null &
 program_pid=$!
+: >"$run/window-events.txt"
+helper watch webview >"$run/window-events.txt" 2>/dev/null </dev/null &
+watch_pid=$!
+: >"$run/page-reports.txt"
+if [ "$runtime" = browser ]; then
+  node --experimental-websocket tools/run_support/page_reports.mjs "$profile" \
+    >"$run/page-reports.txt" 2>&1 </dev/null &
+  reports_pid=$!
+fi
 : >"$run/tour-step"
+tour_options=()
+[ "$launch_file" = 0 ] || tour_options+=(--with-file)
+if [ "$tour" = 0 ] && [ "$launch_file" = 1 ] && [ "$suite" = standin ] && [ "$runtime" = browser ]; then
+  echo "Opening the stand-in's editor page, where the file is dropped"
+  tour_options+=(--steps start-page,editor)
+  tour=1
+fi
 if [ "$tour" = 1 ]; then
-  node --experimental-websocket tools/standin_suite/tour.mjs "$profile" "$run/tour-step" "$((every + 3))" </dev/null &
+  node --experimental-websocket tools/standin_suite/tour.mjs "$profile" "$run/tour-step" "$((every + 3))" \
+    ${tour_options[@]+"${tour_options[@]}"} </dev/null &
   tour_pid=$!
 fi
 
+# The whole virtual desktop (it sits at the display's top left corner), named by number, by a
+# prompt on screen and by the tour step it shows: the step is read before and after the capture,
+# and a step that changed meanwhile is left out of the name.
 shot=0
 screenshot() {
-  local name file geometry
-  local step
-  step=$(cat "$run/tour-step" 2>/dev/null || true)
-  name=$(printf '%03d' "$shot")${1:+-$1}${step:+-$step}
-  file="$shots/$name.png"
-  geometry=$("$WINE" "$build/tools/window_helper.exe" rect "${2:-webview}" 2>/dev/null | tr -d '\r') || geometry=''
-  if [ -n "$geometry" ]; then
-    read -r x y w h <<<"$geometry"
-    import -display "$DISPLAY" -window root -crop "${w}x${h}+${x}+${y}" +repage "$file" 2>/dev/null || return 0
-  else
-    import -display "$DISPLAY" -window root "$file" 2>/dev/null || return 0
-  fi
-  cp "$file" "$shots/latest.png"
+  local before after name file
+  before=$(cat "$run/tour-step" 2>/dev/null || true)
+  file="$shots/.capture.png"
+  import -display "$DISPLAY" -window root -crop "$desktop_size+0+0" +repage "$file" 2>/dev/null || return 0
+  after=$(cat "$run/tour-step" 2>/dev/null || true)
+  [ "$before" = "$after" ] || before=''
+  name=$(printf '%03d' "$shot")${1:+-$1}${before:+-$before}
+  mv "$file" "$shots/$name.png"
+  cp "$shots/$name.png" "$shots/latest.png"
   shot=$((shot + 1))
 }
-seen_opened=0 seen_events=0
+seen_opened=0 seen_events=0 seen_window=0 seen_pages=0
+# Prints the lines FILE gained since SEEN (a variable name), each after PREFIX.
+print_new() {
+  local file=$1 seen=$2 prefix=$3 n
+  n=$(wc -l <"$file")
+  if [ "$n" -gt "${!seen}" ]; then
+    tail -n "+$((${!seen} + 1))" "$file" | head -n "$((n - ${!seen}))" | tr -d '\r' | sed "s/^/$prefix/"
+    printf -v "$seen" '%s' "$n"
+  fi
+}
 report() {
+  print_new "$run/window-events.txt" seen_window ''
+  print_new "$run/page-reports.txt" seen_pages ''
   local n
   n=$(wc -l <"$run/opened.txt")
   if [ "$n" -gt "$seen_opened" ]; then
@@ -242,31 +291,41 @@ report() {
   fi
 }
 
-started=$SECONDS next_shot=$((SECONDS + 3))
-while kill -0 "$program_pid" 2>/dev/null; do
-  if [ "$virtual" = 1 ] && [ "$SECONDS" -ge "$next_shot" ]; then
-    if text=$("$WINE" "$build/tools/window_helper.exe" prompt 0 2>/dev/null | tr -d '\r'); then
-      echo "Prompt shown:"; echo "$text" | sed 's/^/  | /'
-      screenshot prompt '#32770'
-      "$WINE" "$build/tools/window_helper.exe" prompt 0 no >/dev/null 2>&1 || true
+started=$SECONDS next_shot=$((SECONDS + 3)) last_step=''
+# The program has ended once its exit code is recorded (the desktop itself may stay a while).
+running() { kill -0 "$program_pid" 2>/dev/null && [ ! -s "$run/exit-code" ]; }
+while running; do
+  report
+  step=$(cat "$run/tour-step" 2>/dev/null || true)
+  if [ "$virtual" = 1 ] && { [ "$SECONDS" -ge "$next_shot" ] ||
+  { [ -n "$step" ] && [ "$step" != "$last_step" ]; }; }; then
+    if helper prompt 0 >/dev/null 2>&1; then
+      sleep 0.3
+      report
+      screenshot prompt
+      helper prompt 0 no >/dev/null 2>&1 || true
       echo "Answered No (nobody can click on a virtual display)."
     else
       screenshot
     fi
     next_shot=$((SECONDS + every))
   fi
-  report
+  last_step=$step
   if [ -n "$duration" ] && [ $((SECONDS - started)) -ge "$duration" ]; then
     echo "Time is up ($duration s): closing the program."
     break
   fi
   sleep 1
 done
-if ! kill -0 "$program_pid" 2>/dev/null; then
-  rc=0
-  wait "$program_pid" || rc=$?
-  program_pid=''
+if ! running; then
+  sleep 0.5
   report
-  echo "The program ended with exit code $rc."
+  if [ -s "$run/exit-code" ]; then
+    rc=$(tr -dc '0-9' <"$run/exit-code")
+    echo "The program ended with exit code $rc."
+  else
+    rc=1
+    echo "The program's exit code was not recorded (it may not have started); ending with 1."
+  fi
 fi
 exit "${rc:-0}"

@@ -1,15 +1,21 @@
 // Shell pieces that need Win32, under Wine: argument classification with real files, the
-// runtime registration check against the registry, and the balloon fields.
-#include "../../app/event_handler.hh"
+// runtime registration check against the registry, the balloon fields, and the pages' calls for
+// balloons (on an in-memory engine).
 #include "../../app/launch_args.hh"
+#include "../../app/native_bindings.hh"
 #include "../../app/runtime_check.hh"
 #include "../../app/tray_icon_events.hh"
 #include "../../app/tray_notify.hh"
+#include "../support/test_engine.hh"
+
+#include <webview/detail/backends/com_ref.hh>
+#include <webview/detail/backends/webview2_event_handler.hh>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -243,10 +249,42 @@ TEST(TrayIcon, ComesBackWithTheTaskbarAndAClickBringsTheWindowToTheFront) {
   DestroyWindow(window);
 }
 
+// A page may show five balloons in a row; the sixth call within the ten seconds shows nothing
+// and is still answered.
+TEST(NotificationBurst, TheSixthBalloonWithinTenSecondsIsNotShown) {
+  HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  tray_icon_added = false;
+  test_support::test_engine engine;
+  launch_state launch;
+  bind_native_services(engine, window, launch,
+                       {"zo-desk-app.zorvel.net", "zo-office.zorvel.net", "zo-", "zorvel.net"});
+  engine.pump();
+  std::vector<std::wstring> shown;
+  for (int i = 1; i <= 6; ++i) {
+    const std::string n = std::to_string(i);
+    engine.evaluated.clear();
+    engine.receive_from("https://zo-office.zorvel.net/en/suite/notify/",
+                        R"({"id":"n)" + n + R"(","method":"__zoNotify","params":["t)" + n +
+                            R"(","b"]})");
+    engine.pump();
+    EXPECT_EQ(engine.evaluated.size(), 1u) << "call " << n << " is answered";
+    shown.push_back(tray_icon.szInfoTitle);
+  }
+  EXPECT_EQ(shown, (std::vector<std::wstring>{L"t1", L"t2", L"t3", L"t4", L"t5", L"t5"}));
+  remove_tray_icon();
+  DestroyWindow(window);
+}
+
 // A browser event hook is a COM object of exactly one interface (and IUnknown).
 TEST(EventHook, AnswersOnlyIUnknownAndItsOwnInterface) {
-  using title_hook = Ev<ICoreWebView2DocumentTitleChangedEventHandler, ICoreWebView2 *, IUnknown *>;
-  const auto hook = title_hook::create([](ICoreWebView2 *, IUnknown *) { return S_OK; });
+  using title_hook =
+      webview::detail::webview2_event_handler<ICoreWebView2DocumentTitleChangedEventHandler,
+                                              IID_ICoreWebView2DocumentTitleChangedEventHandler,
+                                              ICoreWebView2 *, IUnknown *>;
+  const auto hook = webview::detail::com_ref<title_hook>::adopt(
+      new title_hook([](ICoreWebView2 *, IUnknown *) {}));
   void *const self = hook.get();
   for (const IID &own : {__uuidof(IUnknown), IID_ICoreWebView2DocumentTitleChangedEventHandler}) {
     void *out = nullptr;

@@ -29,10 +29,15 @@ inline const utf8_vector utf8_vectors[] = {
     {"last before surrogates", "\xED\x9F\xBF", u"\uD7FF"},
     {"first after surrogates", "\xEE\x80\x80", u"\uE000"},
     {"noncharacter U+FFFF", "\xEF\xBF\xBF", u"\uFFFF"},
+    {"noncharacter U+FFFE", "\xEF\xBF\xBE", u"\uFFFE"},
+    {"noncharacter U+FDD0", "\xEF\xB7\x90", u"\uFDD0"},
+    {"noncharacter U+1FFFF", "\xF0\x9F\xBF\xBF", u"\U0001FFFF"},
+    {"noncharacter U+10FFFE", "\xF4\x8F\xBF\xBE", u"\U0010FFFE"},
     {"BOM kept",
      "\xEF\xBB\xBF"
      "a",
      u"\uFEFFa"},
+    {"lowest four-byte", "\xF0\x90\x80\x80", u"\U00010000"},
     {"four-byte emoji", "\xF0\x9F\x98\x80", u"\U0001F600"},
     {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
     {"A then lone 0xFF", "A\xFF", u""},
@@ -49,9 +54,12 @@ inline const utf8_vector utf8_vectors[] = {
     {"overlong three-byte E0 9F BF", "\xE0\x9F\xBF", u""},
     {"overlong four-byte F0 8F BF BF", "\xF0\x8F\xBF\xBF", u""},
     {"overlong NUL", "\xC0\x80", u""},
+    {"overlong four-byte NUL", "\xF0\x80\x80\x80", u""},
+    {"lone C0", "\xC0", u""},
     {"encoded high surrogate", "\xED\xA0\x80", u""},
     {"encoded low surrogate", "\xED\xBF\xBF", u""},
     {"encoded surrogate pair", "\xED\xA0\xBD\xED\xB8\x80", u""},
+    {"encoded surrogate cut off", "\xED\xA0", u""},
     {"above U+10FFFF", "\xF4\x90\x80\x80", u""},
     {"F5 lead byte", "\xF5\x80\x80\x80", u""},
     {"five-byte form", "\xF8\x88\x80\x80\x80", u""},
@@ -60,6 +68,11 @@ inline const utf8_vector utf8_vectors[] = {
      "A",
      u""},
     {"valid then invalid", "\xC3\xA9\xFF", u""},
+    {"extra continuation after a sequence", "\xC3\xA9\xA9", u""},
+    {"four-byte cut off before ASCII",
+     "\xF0\x9F\x98"
+     "a",
+     u""},
 };
 
 inline const utf16_vector utf16_vectors[] = {
@@ -69,7 +82,11 @@ inline const utf16_vector utf16_vectors[] = {
     {"e acute", u"\u00E9", "\xC3\xA9"},
     {"U+07FF", u"\u07FF", "\xDF\xBF"},
     {"U+0800", u"\u0800", "\xE0\xA0\x80"},
+    {"U+D7FF", u"\uD7FF", "\xED\x9F\xBF"},
+    {"U+E000", u"\uE000", "\xEE\x80\x80"},
+    {"noncharacter U+FFFE", u"\uFFFE", "\xEF\xBF\xBE"},
     {"U+FFFF", u"\uFFFF", "\xEF\xBF\xBF"},
+    {"lowest pair", u"\U00010000", "\xF0\x90\x80\x80"},
     {"surrogate pair", u"\U0001F600", "\xF0\x9F\x98\x80"},
     {"highest pair", u"\U0010FFFF", "\xF4\x8F\xBF\xBF"},
     {"unpaired high at end", std::u16string(1, char16_t(0xD800)), ""},
@@ -78,6 +95,8 @@ inline const utf16_vector utf16_vectors[] = {
     {"low then high", std::u16string{char16_t(0xDE00), char16_t(0xD83D)}, ""},
     {"two highs", std::u16string{char16_t(0xD83D), char16_t(0xD83D), char16_t(0xDE00)}, ""},
     {"text then unpaired low", std::u16string{u'o', u'k', char16_t(0xDFFF)}, ""},
+    {"pair then unpaired high",
+     std::u16string{char16_t(0xD83D), char16_t(0xDE00), char16_t(0xDBFF)}, ""},
 };
 
 #endif

@@ -849,7 +849,9 @@ TEST_F(App, TheWindowIsThereBeforeTheBrowser) {
   HWND window = app->find_window(L"webview", 3000);
   ASSERT_NE(window, nullptr) << "no window while the browser starts";
   EXPECT_EQ(window_text(window), expected::app_title);
-  const auto early = log();
+  const auto early = wait_for_log([](const std::vector<log_line> &l) {
+    return !calls_named(l, "CreateCoreWebView2Controller").empty();
+  });
   EXPECT_EQ(calls_named(early, "CreateCoreWebView2Controller").size(), 1u);
   EXPECT_EQ(std::count_if(
                 early.begin(), early.end(),

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Scenarios of the real program with the browser-backed runtime and the stand-in suite.
 #   browser_e2e_test.sh BUILD_DIR TEST_EXE
-# Starts the stand-in suite on loopback, down at first (every connection reset); the test
-# program asks for it to come up by creating the file "up" in its work folder.
+# Starts the stand-in suite on loopback, down at first (every connection reset). The suite is up
+# while the file "up" exists in the work folder and down while it does not; once the server has
+# switched, the file "suite" holds "up" or "down".
 set -euo pipefail
 build=$(cd "$1" && pwd)
 exe=$2
@@ -26,9 +27,22 @@ for _ in $(seq 100); do
 done
 rules=$(grep '^rules ' "$work/server.out" | head -1 | cut -d' ' -f2-)
 [ -n "$rules" ] || { echo "stand-in suite did not start"; cat "$work/server.out"; exit 1; }
+echo down >"$work/suite"
 (
-  while [ ! -e "$work/up" ]; do sleep 0.2; done
-  kill -USR1 "$server"
+  state=down
+  while kill -0 "$server" 2>/dev/null; do
+    want=down
+    [ -e "$work/up" ] && want=up
+    if [ "$want" != "$state" ]; then
+      # The server toggles on SIGUSR1 and prints its new state.
+      switched=$(grep -cxE 'up|down' "$work/server.out" || true)
+      kill -USR1 "$server"
+      while [ "$(grep -cxE 'up|down' "$work/server.out" || true)" -le "$switched" ]; do sleep 0.05; done
+      state=$want
+      echo "$state" >"$work/suite.new" && mv "$work/suite.new" "$work/suite"
+    fi
+    sleep 0.1
+  done
 ) &
 switcher=$!
 export ZO_BROWSER_RUNTIME_HOST_RULES="$rules"

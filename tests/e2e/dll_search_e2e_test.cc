@@ -26,18 +26,6 @@ namespace {
 
 using namespace e2e;
 
-const wchar_t client_state_key[] =
-    L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-
-// The registered runtime folder: three levels above the client library (EBWebView\x64\...).
-std::wstring runtime_folder() {
-  std::wstring path = windows_path(WV2D_RUNTIME_DLL);
-  for (int i = 0; i < 3; ++i) {
-    path = path.substr(0, path.find_last_of(L'\\'));
-  }
-  return path;
-}
-
 bool file_exists(const std::wstring &path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -59,28 +47,20 @@ protected:
                           (documents_ + L"\\WebView2Loader.dll").c_str(), FALSE));
     ASSERT_TRUE(write_file(document(), "quarterly figures\n"));
 
-    clear_runtime_registration();
-    unregister_client_state();
-    set_string(HKEY_CURRENT_USER, clients_key, L"pv", L"120.0.2210.91");
-    set_string(HKEY_CURRENT_USER, client_state_key, L"EBWebView", runtime_folder(),
-               KEY_WOW64_32KEY);
+    unregister_runtime();
+    ASSERT_TRUE(register_runtime(
+        HKEY_CURRENT_USER, runtime_folder_of(windows_path(WV2D_RUNTIME_DLL)), L"120.0.2210.91"));
     // The page lets the closing navigation go at once, so that WM_CLOSE ends the program.
     const std::wstring config = own_directory() + L"\\dll_search_e2e\\double.txt";
-    ASSERT_TRUE(write_file(config, "on=Navigate#2 +50 navigation_completed 1 0\n"));
+    ASSERT_TRUE(write_file(config, "complete=about:blank\n"));
     SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", log_path().c_str());
     SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", config.c_str());
   }
 
   void TearDown() override {
-    clear_runtime_registration();
-    unregister_client_state();
+    unregister_runtime();
     SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", nullptr);
     SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", nullptr);
-  }
-
-  static void unregister_client_state() {
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, client_state_key, KEY_WOW64_32KEY, 0);
-    RegDeleteKeyExW(HKEY_CURRENT_USER, client_state_key, KEY_WOW64_32KEY, 0);
   }
 
   std::wstring exe() const { return program_ + L"\\ZorvelOffice.exe"; }

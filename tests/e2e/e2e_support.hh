@@ -1,11 +1,15 @@
-// Set-up shared by the end-to-end tests: where the programs are, the https handler that records
-// what the application opens, and the runtime's registration in the test prefix.
+// Set-up shared by the tests that run under Wine: where the programs are, files, waiting for a
+// condition, the https handler that records what the application opens, and the runtime's
+// registration in the test prefix.
 #ifndef TESTS_E2E_E2E_SUPPORT_HH
 #define TESTS_E2E_E2E_SUPPORT_HH
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,6 +72,39 @@ inline bool write_file(const std::wstring &path, const std::string &bytes) {
   return ok && written == bytes.size();
 }
 
+// Runs the thread's messages (replies that arrive as window messages) for `ms` milliseconds.
+inline void pump_messages(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= end) {
+      return;
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+  }
+}
+
+// Checks `condition` every `interval_ms` until it holds (true) or `timeout_ms` have passed
+// (false), running the thread's messages in between.
+inline bool eventually(const std::function<bool()> &condition, DWORD timeout_ms = 20000,
+                       DWORD interval_ms = 100) {
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (condition()) {
+      return true;
+    }
+    if (GetTickCount64() >= end) {
+      return false;
+    }
+    pump_messages(interval_ms);
+  }
+}
+
 // A path given at build time: a Unix path (Wine shows the Unix root as drive Z:) or a Windows one.
 inline std::wstring windows_path(const char *built_path) {
   std::wstring path;
@@ -85,15 +122,19 @@ inline std::wstring windows_path(const char *built_path) {
   return path;
 }
 
-inline void set_string(HKEY root, const std::wstring &key, const wchar_t *name,
+// Writes a REG_SZ value (the key's default value for a null name); false when it could not.
+inline bool set_string(HKEY root, const std::wstring &key, const wchar_t *name,
                        const std::wstring &value, REGSAM view = 0) {
   HKEY h = nullptr;
-  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &h, nullptr) ==
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &h, nullptr) !=
       ERROR_SUCCESS) {
-    RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(h);
+    return false;
   }
+  const LONG written =
+      RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(h);
+  return written == ERROR_SUCCESS;
 }
 
 // Makes the recorder the handler of https addresses and starts an empty record.
@@ -103,32 +144,97 @@ inline void install_url_recorder() {
   DeleteFileW(opened_log_path().c_str());
 }
 
-// The addresses opened so far, in order (the recorder runs as its own process: wait for it).
-inline std::vector<std::string> opened_addresses(std::size_t expected, DWORD timeout_ms = 10000) {
+// The addresses the recorder has written so far, in order.
+inline std::vector<std::string> recorded_addresses() {
   std::vector<std::string> lines;
-  for (DWORD waited = 0;; waited += 100) {
-    lines.clear();
-    std::ifstream in(opened_log_path().c_str());
-    for (std::string line; std::getline(in, line);) {
-      lines.push_back(line);
-    }
-    if (lines.size() >= expected || waited >= timeout_ms) {
-      return lines;
-    }
-    Sleep(100);
+  std::istringstream in(read_file(opened_log_path()));
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
   }
+  return lines;
+}
+
+// Whether a process runs this program (its file name, any case).
+inline bool process_running(const wchar_t *exe_name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) {
+    return true;
+  }
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    found = lstrcmpiW(entry.szExeFile, exe_name) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The complete record of the addresses opened, in order. Each opening is recorded by a process of
+// its own that writes after the opening call returned, so this waits for at least `expected`
+// addresses (at most `timeout_ms`), then until no recorder runs and the record has stayed the
+// same for half a second: an opening beyond the expected ones is in the result, so counts can be
+// compared. Complete for everything the program opened before the call (call it after the
+// program ended, or after the action that opens has been answered).
+inline std::vector<std::string> opened_addresses(std::size_t expected, DWORD timeout_ms = 10000) {
+  constexpr DWORD settle_ms = 500;
+  eventually([&] { return recorded_addresses().size() >= expected; }, timeout_ms);
+  std::vector<std::string> lines = recorded_addresses();
+  ULONGLONG unchanged_since = GetTickCount64();
+  const ULONGLONG give_up = unchanged_since + timeout_ms + 10000;
+  while (GetTickCount64() < give_up) {
+    pump_messages(100);
+    std::vector<std::string> now = recorded_addresses();
+    if (now != lines || process_running(L"url_recorder.exe")) {
+      lines = std::move(now);
+      unchanged_since = GetTickCount64();
+    } else if (GetTickCount64() - unchanged_since >= settle_ms) {
+      break;
+    }
+  }
+  return lines;
 }
 
 const wchar_t clients_key[] =
     L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 const wchar_t clients_wow_key[] = L"SOFTWARE\\WOW6432Node\\Microsoft\\EdgeUpdate\\Clients\\{"
                                   L"F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+// Read in the 32-bit view (KEY_WOW64_32KEY): the runtime's folder, value EBWebView.
+const wchar_t client_state_key[] =
+    L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 
 // Removes every registration the application's start-up check reads.
 inline void clear_runtime_registration() {
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     RegDeleteKeyW(root, clients_key);
     RegDeleteKeyW(root, clients_wow_key);
+  }
+}
+
+// The folder to register for a runtime whose client library is at `library` (the folder three
+// levels above it: FOLDER\EBWebView\x64\EmbeddedBrowserWebView.dll).
+inline std::wstring runtime_folder_of(std::wstring library) {
+  for (int i = 0; i < 3; ++i) {
+    library = library.substr(0, library.find_last_of(L'\\'));
+  }
+  return library;
+}
+
+// Registers an installed runtime in `folder` for `root` as its installer does: the folder under
+// ClientState in the 32-bit view and, when `version` is given, the version the application's
+// start-up check reads under Clients. False when a value could not be written.
+inline bool register_runtime(HKEY root, const std::wstring &folder,
+                             const std::wstring &version = L"") {
+  return set_string(root, client_state_key, L"EBWebView", folder, KEY_WOW64_32KEY) &&
+         (version.empty() || set_string(root, clients_key, L"pv", version));
+}
+
+// Removes every runtime registration of both roots.
+inline void unregister_runtime() {
+  clear_runtime_registration();
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegDeleteKeyExW(root, client_state_key, KEY_WOW64_32KEY, 0);
   }
 }
 

@@ -17,16 +17,12 @@
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
-#include <functional>
+#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #if !defined(SETUP_EXE) || !defined(EARLIER_SETUP_EXE) || !defined(MSI_PACKAGE) ||                 \
@@ -36,9 +32,12 @@
 
 namespace {
 
+using e2e::eventually;
 using e2e::own_directory;
 using e2e::quoted;
+using e2e::read_file;
 using e2e::windows_path;
+using e2e::write_file;
 
 // ---------------------------------------------------------------------------------------------
 // Files, processes, registry
@@ -53,43 +52,9 @@ bool exists(const std::wstring &path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string read_file(const std::wstring &path) {
-  std::ifstream in(path.c_str(), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void write_file(const std::wstring &path, const std::string &bytes) {
-  std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-bool eventually(const std::function<bool()> &condition, int timeout_ms = 20000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  return true;
-}
-
 // Runs a command line to its end; its exit code, or -1 when it could not start or did not end.
 long run(const std::wstring &command_line) {
   return e2e::running_program(command_line, L"").wait(120000);
-}
-
-bool process_running(const wchar_t *exe_name) {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  bool found = false;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-       more = Process32NextW(snapshot, &entry)) {
-    found = lstrcmpiW(entry.szExeFile, exe_name) == 0;
-  }
-  CloseHandle(snapshot);
-  return found;
 }
 
 struct reg_value {
@@ -165,7 +130,7 @@ const std::string profile_bytes = "{\"signed_in\":true}";
 void make_profile() {
   CreateDirectoryW((folder(CSIDL_APPDATA) + L"\\ZorvelOffice.exe").c_str(), nullptr);
   CreateDirectoryW((folder(CSIDL_APPDATA) + L"\\ZorvelOffice.exe\\EBWebView").c_str(), nullptr);
-  write_file(profile_file(), profile_bytes);
+  ASSERT_TRUE(write_file(profile_file(), profile_bytes));
 }
 
 // The default program of each document type, as it stands.
@@ -276,20 +241,23 @@ TEST_F(Installers, SetupSpeaksTheUsersWindowsLanguageAndEnglishOtherwise) {
     LANGID windows_language;
     const wchar_t *caption;
   };
+  const language languages[] = {{L"ar_SA.UTF-8", LANG_ARABIC, L"تنصيب زورفل أوفيس"},
+                                {L"C.UTF-8", LANG_ENGLISH, L"Zorvel Office Setup"},
+                                {L"fr_FR.UTF-8", LANG_FRENCH, L"Zorvel Office Setup"}};
   const wchar_t *locale = _wgetenv(L"ZO_TEST_LOCALE");
   ASSERT_NE(locale, nullptr);
-  for (const language &l : {language{L"ar_SA.UTF-8", LANG_ARABIC, L"تنصيب زورفل أوفيس"},
-                            language{L"C.UTF-8", LANG_ENGLISH, L"Zorvel Office Setup"},
-                            language{L"fr_FR.UTF-8", LANG_FRENCH, L"Zorvel Office Setup"}}) {
-    if (lstrcmpW(locale, l.locale) != 0) {
-      continue;
-    }
-    ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), l.windows_language);
+  const language *expected =
+      std::find_if(std::begin(languages), std::end(languages),
+                   [&](const language &l) { return lstrcmpW(locale, l.locale) == 0; });
+  ASSERT_NE(expected, std::end(languages))
+      << "no expected caption for the locale " << e2e::to_utf8(locale);
+  ASSERT_EQ(PRIMARYLANGID(GetUserDefaultUILanguage()), expected->windows_language);
+  {
     // Its first page only (the destructor ends it): nothing is installed.
     const e2e::running_program program(quoted(setup), L"");
     const HWND window = program.find_window(L"#32770", 20000);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(e2e::window_text(window), l.caption);
+    EXPECT_EQ(e2e::window_text(window), expected->caption);
   }
   EXPECT_FALSE(exists(per_user_folder()));
 }
@@ -297,7 +265,7 @@ TEST_F(Installers, SetupSpeaksTheUsersWindowsLanguageAndEnglishOtherwise) {
 TEST_F(Installers, SilentSetupThatCannotCopyTheProgramFailsAndRegistersNothing) {
   // A file where the program folder should go.
   CreateDirectoryW((folder(CSIDL_LOCAL_APPDATA) + L"\\Programs").c_str(), nullptr);
-  write_file(per_user_folder(), "in the way");
+  ASSERT_TRUE(write_file(per_user_folder(), "in the way"));
   EXPECT_EQ(run(quoted(setup) + L" /S"), 2);
   DeleteFileW(per_user_folder().c_str());
   EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, per_user_entry));
@@ -457,24 +425,14 @@ TEST_F(Installers, MachineWidePackageUpgradesOpensLinksInTheProgramAndUninstalls
   EXPECT_EQ(read_value(HKEY_LOCAL_MACHINE, entry, L"NoRepair").number, 1u);
 
   // The installed program, with the runtime's test double registered, records its first address
-  // in the double's log; the double then closes its window.
-  const std::wstring runtime_dll = windows_path(DOUBLE_RUNTIME_DLL);
-  std::wstring runtime_folder = runtime_dll;
-  for (int up = 0; up < 3; ++up) {
-    runtime_folder = runtime_folder.substr(0, runtime_folder.find_last_of(L'\\'));
-  }
-  e2e::set_string(
-      HKEY_CURRENT_USER,
-      L"SOFTWARE\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}", L"pv",
-      L"120.0.2210.91");
-  e2e::set_string(
-      HKEY_CURRENT_USER,
-      L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}",
-      L"EBWebView", runtime_folder, KEY_WOW64_32KEY);
+  // in the double's log; the double then closes its window, and the page lets it close.
+  ASSERT_TRUE(e2e::register_runtime(HKEY_CURRENT_USER,
+                                    e2e::runtime_folder_of(windows_path(DOUBLE_RUNTIME_DLL)),
+                                    L"120.0.2210.91"));
   const std::wstring log = own_directory() + L"\\link_calls.log";
   const std::wstring config = own_directory() + L"\\link_double.txt";
   DeleteFileW(log.c_str());
-  write_file(config, "on=Navigate#1 +300 close\n");
+  ASSERT_TRUE(write_file(config, "complete=about:blank\non=Navigate#1 +300 close\n"));
   SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", log.c_str());
   SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", config.c_str());
 
@@ -490,7 +448,7 @@ TEST_F(Installers, MachineWidePackageUpgradesOpensLinksInTheProgramAndUninstalls
       eventually([&] { return read_file(log).find("\nNavigate ") != std::string::npos; }, 30000));
   const std::string calls = read_file(log);
   EXPECT_NE(calls.find("\n" + navigate), std::string::npos) << calls;
-  EXPECT_TRUE(eventually([] { return !process_running(L"ZorvelOffice.exe"); }, 30000));
+  EXPECT_TRUE(eventually([] { return !e2e::process_running(L"ZorvelOffice.exe"); }, 30000));
   SetEnvironmentVariableW(L"WV2_DOUBLE_LOG", nullptr);
   SetEnvironmentVariableW(L"WV2_DOUBLE_CONFIG", nullptr);
 

@@ -19,6 +19,11 @@ const MAIN = config.SUITE_MAIN_HOST;
 const START = config.START_URL;
 const TARGET = `https://${MAIN}/suite/doc?id=7`;
 const ROBOTS = `https://${MAIN}/robots.txt`;
+// A site outside the suite whose name never resolves here.
+const DOWN_HOST = 'down.example.test';
+const DOWN = `https://${DOWN_HOST}/reports/q3?view=full`;
+const DOWN_ROBOTS = `https://${DOWN_HOST}/robots.txt`;
+const HOME_TEXT = 'العودة إلى الصفحة الرئيسية · Back to the start page';
 
 let server, browser;
 
@@ -43,7 +48,8 @@ after(async () => {
 });
 
 // A fresh context with the shell's scripts and one page; `show` puts the filled offline page in
-// it. Probe attempts are counted from the page's requests (offline attempts included).
+// it. Probe attempts are counted from the page's requests (offline attempts included): `probes`
+// holds those of the main site, `robots` every robots.txt request.
 async function withPage(body, { clock = false } = {}) {
   const context = await browser.newContext({
     ignoreHTTPSErrors: true, locale: 'ar', viewport: { width: 1000, height: 700 },
@@ -54,8 +60,10 @@ async function withPage(body, { clock = false } = {}) {
     const page = await context.newPage();
     page.on('pageerror', (e) => errors.push(e.message));
     const probes = [];
+    const robots = [];
     page.on('request', (r) => {
       if (r.url() === ROBOTS) probes.push(r);
+      if (new URL(r.url()).pathname === '/robots.txt') robots.push(r);
     });
     if (clock) {
       // Page time stands still from here on and moves only by runFor.
@@ -67,7 +75,7 @@ async function withPage(body, { clock = false } = {}) {
       await page.goto('about:blank');
       await page.setContent(html);
     };
-    await body({ context, page, show, probes });
+    await body({ context, page, show, probes, robots });
     assert.deepEqual(errors, [], 'script errors in the page');
   } finally {
     await context.close();
@@ -216,7 +224,7 @@ describe('offline page', () => {
     }, { clock: true });
   });
 
-  test('every 8000 ms an on-line probe of the main site retries on any answer', async () => {
+  test('every 8000 ms an on-line probe of the failed address\'s host retries on any answer', async () => {
     await withPage(async ({ page, show, probes }) => {
       await show(offlinePage(TARGET));
       await page.clock.runFor(7999);
@@ -253,4 +261,80 @@ describe('offline page', () => {
       assert.equal(probes.length, 3);
     }, { clock: true });
   });
+
+  test('a site outside the suite that stays down is not reloaded while the suite is up',
+    async () => {
+      await withPage(async ({ page, show, robots }) => {
+        const downProbes = () => robots.filter((r) => r.url() === DOWN_ROBOTS);
+        await show(offlinePage(DOWN));
+        for (let n = 1; n <= 3; n++) {
+          await page.clock.runFor(8000);
+          await waitUntil(() => page.url() !== 'about:blank' ||
+            (downProbes().length === n && downProbes()[n - 1].failure()),
+          `failed probe ${n} of ${DOWN_HOST}`);
+          await sleep(300);
+          assert.equal(page.url(), 'about:blank', 'the page stays');
+        }
+      }, { clock: true });
+    });
+
+  test('a way back to the start page, except on the start page\'s own offline page', async () => {
+    await withPage(async ({ page, show }) => {
+      for (const address of [START, `${START}&w=zorveloffice%3A%2F%2Fopen`]) {
+        await show(offlinePage(address));
+        assert.equal(await page.locator('#h').isVisible(), false, address);
+      }
+      for (const address of [DOWN, TARGET]) {
+        await show(offlinePage(address));
+        const home = page.getByRole('link', { name: HOME_TEXT });
+        assert.equal(await home.isVisible(), true, address);
+        await home.click();
+        await page.waitForURL(START);
+      }
+    });
+  });
+
+  test('an unreachable site says so while the suite answers, and that the user is offline when ' +
+    'the suite does not answer either', async () => {
+    const texts = (page) => page.evaluate(() => [document.title,
+      ...[...document.querySelectorAll('main > h1, main > p')].map((e) => e.textContent)]);
+    const offline = ['زورفل أوفيس — لا يوجد اتصال', 'لا يوجد اتصال بالإنترنت',
+      'زورفل أوفيس يحتاج اتصالًا ليفتح ملفاتك. ملفاتك محفوظة ولن تضيع.',
+      'تحقّق من الشبكة ثم اضغط «إعادة المحاولة».',
+      'You\'re offline. Zorvel Office needs a connection to open your files. Check your network ' +
+        'and try again.'];
+    await withPage(async ({ page, show, probes }) => {
+      await show(offlinePage(DOWN));
+      await page.waitForFunction(() => document.title !== 'زورفل أوفيس — لا يوجد اتصال');
+      assert.deepEqual(await texts(page), [
+        'زورفل أوفيس — تعذّر الوصول إلى الموقع',
+        'تعذّر الوصول إلى هذا الموقع',
+        `اتصالك بالإنترنت يعمل، لكن الموقع ${DOWN_HOST} لا يستجيب الآن.`,
+        'سيُفتح من جديد حين يستجيب، أو اضغط «إعادة المحاولة».',
+        `This site can't be reached. Your connection works, but ${DOWN_HOST} is not responding. ` +
+          'Zorvel Office opens it again once it answers; you can also try again.',
+      ]);
+      assert.equal(await page.locator('bdi').textContent(), DOWN_HOST,
+        'the host name keeps its own direction in the Arabic line');
+      await page.screenshot({ path: path.join(shots, 'offline-site-down.png') });
+
+      await page.route(ROBOTS, (route) => route.abort('connectionrefused'));
+      await show(offlinePage(DOWN));
+      await waitUntil(() => probes.length === 2 && probes[1].failure(), 'the failed look');
+      await sleep(300);
+      assert.deepEqual(await texts(page), offline);
+    });
+  });
+
+  test('a suite page comes back by itself once its own host answers, the main site down',
+    async () => {
+      await withPage(async ({ page, show, robots }) => {
+        await page.route(ROBOTS, (route) => route.abort('connectionrefused'));
+        await show(offlinePage(START));
+        await page.clock.runFor(8000);
+        await page.waitForURL(START);
+        const own = robots.filter((r) => r.url() === `https://${config.SUITE_APP_HOST}/robots.txt`);
+        assert.equal(own.length, 1);
+      }, { clock: true });
+    });
 });

@@ -1,5 +1,6 @@
 // The Windows engine under Wine with the WebView2 test double, reached either through the loader
 // library beside this executable or through the runtime's registration in the registry.
+#include "../e2e/e2e_support.hh"
 #include "../webview2_double/webview2_double.h"
 
 #include <webview/detail/backends/win32_edge_engine.hh>
@@ -19,44 +20,16 @@ namespace {
 
 using namespace webview;
 using namespace webview::detail;
-
-[[maybe_unused]] std::wstring windows_path(const char *unix_path) {
-  std::wstring path = L"Z:";
-  for (const char *c = unix_path; *c != '\0'; ++c) {
-    path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-  }
-  return path;
-}
-
-const wchar_t client_state_key[] =
-    L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-
-[[maybe_unused]] void register_runtime(HKEY root, const std::wstring &folder) {
-  HKEY h = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(root, client_state_key, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
-                            nullptr, &h, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExW(h, L"EBWebView", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder.c_str()),
-                 static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(h);
-}
-
-[[maybe_unused]] void unregister_runtime() {
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, client_state_key, KEY_WOW64_32KEY, 0);
-  RegDeleteKeyExW(HKEY_CURRENT_USER, client_state_key, KEY_WOW64_32KEY, 0);
-}
+using e2e::register_runtime;
+using e2e::unregister_runtime;
 
 #ifdef ENGINE_TEST_VIA_LOADER
 constexpr const char *creation_call = "CreateCoreWebView2EnvironmentWithOptions";
 #else
 constexpr const char *creation_call = "CreateWebViewEnvironmentWithOptionsInternal";
-// The folder registered for the runtime: two levels above EBWebView\x64.
+// The folder registered for the runtime.
 std::wstring runtime_folder() {
-  std::wstring dll = windows_path(DOUBLE_RUNTIME_DLL);
-  for (int i = 0; i < 3; ++i) {
-    dll = dll.substr(0, dll.find_last_of(L'\\'));
-  }
-  return dll;
+  return e2e::runtime_folder_of(e2e::windows_path(DOUBLE_RUNTIME_DLL));
 }
 #endif
 
@@ -65,7 +38,7 @@ wv2d::Api double_api() {
 #ifdef ENGINE_TEST_VIA_LOADER
   static HMODULE module = LoadLibraryW(L"WebView2Loader.dll");
 #else
-  static HMODULE module = LoadLibraryW(windows_path(DOUBLE_RUNTIME_DLL).c_str());
+  static HMODULE module = LoadLibraryW(e2e::windows_path(DOUBLE_RUNTIME_DLL).c_str());
 #endif
   return wv2d::Api::load(module);
 }
@@ -108,8 +81,8 @@ protected:
     ASSERT_TRUE(api.valid()) << "the double is not where the engine looks for it";
     api.reset();
 #ifndef ENGINE_TEST_VIA_LOADER
-    unregister_runtime();
-    register_runtime(HKEY_CURRENT_USER, runtime_folder());
+    e2e::unregister_runtime();
+    ASSERT_TRUE(e2e::register_runtime(HKEY_CURRENT_USER, runtime_folder()));
 #endif
     while (quit_pending()) {
     }

@@ -1,4 +1,6 @@
 // The registry reader, the runtime lookup and the theme check against Wine's real registry.
+#include "../e2e/e2e_support.hh"
+
 #include <webview/detail/backends/webview2_runtime.hh>
 #include <webview/detail/backends/win32_edge_engine.hh>
 #include <webview/detail/backends/win32_theme.hh>
@@ -12,8 +14,6 @@ namespace {
 
 using namespace webview::detail;
 
-const wchar_t client_state_key[] =
-    L"SOFTWARE\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 const wchar_t scratch_key[] = L"SOFTWARE\\ZorvelOfficeTests\\RegKey";
 
 // Writes one value of any type under root\key (32-bit view when asked) and removes the key again
@@ -39,10 +39,19 @@ private:
   REGSAM view_;
 };
 
-scratch_value runtime_registration(HKEY root, const std::wstring &text) {
-  return scratch_value(root, client_state_key, L"EBWebView", REG_SZ, text.c_str(),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), KEY_WOW64_32KEY);
-}
+// The runtime registered in `root` with the folder text `text` while it is in scope.
+class runtime_registration {
+public:
+  runtime_registration(HKEY root, const std::wstring &text) : root_(root) {
+    EXPECT_TRUE(e2e::register_runtime(root, text));
+  }
+  ~runtime_registration() { RegDeleteKeyExW(root_, e2e::client_state_key, KEY_WOW64_32KEY, 0); }
+  runtime_registration(const runtime_registration &) = delete;
+  runtime_registration &operator=(const runtime_registration &) = delete;
+
+private:
+  HKEY root_;
+};
 
 TEST(RegKey, MissingKeyReadsAsEmpty) {
   reg_key key(HKEY_CURRENT_USER, L"SOFTWARE\\ZorvelOfficeTests\\Absent", 0, KEY_READ);
@@ -101,8 +110,8 @@ TEST(RuntimeLookup, AcceptsBuild1150AndAbove) {
       {L"120.0.2210.91", false, L"", L""},
   };
   for (const auto &r : rows) {
-    auto reg = runtime_registration(HKEY_CURRENT_USER, r.text);
-    const auto client = find_runtime_client(1150, false, webview2_runtime_client_id);
+    runtime_registration reg(HKEY_CURRENT_USER, r.text);
+    const auto client = find_installed_runtime_client();
     EXPECT_EQ(client.found, r.found) << testing::PrintToString(std::wstring(r.text));
     EXPECT_EQ(client.version, r.version);
     EXPECT_EQ(client.library_path, r.path);
@@ -111,14 +120,14 @@ TEST(RuntimeLookup, AcceptsBuild1150AndAbove) {
 }
 
 TEST(RuntimeLookup, MachineWideHidesPerUser) {
-  auto user = runtime_registration(HKEY_CURRENT_USER, L"C:\\user\\120.0.3000.1");
+  runtime_registration user(HKEY_CURRENT_USER, L"C:\\user\\120.0.3000.1");
   EXPECT_EQ(find_installed_runtime_client().version, L"120.0.3000.1");
   {
-    auto machine = runtime_registration(HKEY_LOCAL_MACHINE, L"C:\\machine\\120.0.2000.1");
+    runtime_registration machine(HKEY_LOCAL_MACHINE, L"C:\\machine\\120.0.2000.1");
     EXPECT_EQ(find_installed_runtime_client().version, L"120.0.2000.1");
   }
   {
-    auto machine = runtime_registration(HKEY_LOCAL_MACHINE, L"C:\\machine\\120.0.1000.1");
+    runtime_registration machine(HKEY_LOCAL_MACHINE, L"C:\\machine\\120.0.1000.1");
     EXPECT_EQ(find_installed_runtime_client().version, L"120.0.3000.1")
         << "an unacceptable machine-wide registration lets the per-user one through";
   }
@@ -130,7 +139,7 @@ TEST(RuntimeVersion, FromRegistryWithoutLoader) {
   EXPECT_EQ(version, nullptr);
   EXPECT_FALSE(is_runtime_available(nullptr));
 
-  auto reg = runtime_registration(HKEY_CURRENT_USER, L"C:\\rt\\121.0.2277.83");
+  runtime_registration reg(HKEY_CURRENT_USER, L"C:\\rt\\121.0.2277.83");
   ASSERT_EQ(get_runtime_version(nullptr, &version), S_OK);
   ASSERT_NE(version, nullptr);
   EXPECT_STREQ(version, L"121.0.2277.83");
@@ -141,7 +150,7 @@ TEST(RuntimeVersion, FromRegistryWithoutLoader) {
 TEST(RuntimeEnvironment, RegisteredLibraryThatCannotLoadFailsTheAttempt) {
   EXPECT_EQ(create_browser_environment(nullptr, L"C:\\data", nullptr), static_cast<HRESULT>(-1))
       << "nothing registered";
-  auto reg = runtime_registration(HKEY_CURRENT_USER, L"C:\\nowhere\\120.0.2210.91");
+  runtime_registration reg(HKEY_CURRENT_USER, L"C:\\nowhere\\120.0.2210.91");
   EXPECT_LT(create_browser_environment(nullptr, L"C:\\data", nullptr), 0);
 }
 
@@ -181,12 +190,8 @@ TEST(Dpi, WindowSizeForClientAddsTheFrame) {
   HWND w = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(w, nullptr);
-  RECT expected{0, 0, 640, 480};
-  AdjustWindowRect(&expected, WS_OVERLAPPEDWINDOW, FALSE);
-  const auto size = window_size_for_client(w, 640, 480, 96);
-  EXPECT_EQ(size.first, expected.right - expected.left);
-  EXPECT_EQ(size.second, expected.bottom - expected.top);
-  EXPECT_GT(size.first, 640);
+  // An overlapped window's frame at 96 DPI: 4 pixels left, right and below, 23 above.
+  EXPECT_EQ(window_size_for_client(w, 640, 480, 96), std::make_pair(648, 507));
   EXPECT_EQ(get_window_dpi(w), 96);
   DestroyWindow(w);
 }

@@ -3,94 +3,77 @@
 // runtime's profile folder) through the start page, the editor page and its update bar's link,
 // the notification page, the pages outside the suite with the dock's Back and Apps, and a host
 // that cannot be reached.
-// Once a step's page has settled it writes the step's name to STEP_FILE, so screenshots taken
-// from then on can be named by it.
+// Each step is named after what the window shows once the step is done. The name is written to
+// STEP_FILE only once the page shows it (and STEP_FILE is emptied before the next step starts),
+// so a screenshot taken while STEP_FILE holds a name shows that step.
 //
 //   node --experimental-websocket tools/standin_suite/tour.mjs PROFILE_DIR STEP_FILE DWELL_SECONDS
-import { readFileSync, writeFileSync } from 'node:fs';
-import path from 'node:path';
+//       [--steps NAME,NAME...] [--with-file]
+// --steps walks only the named steps, in the tour's order; --with-file waits on the editor page
+// for the launch file's drop.
+import { writeFileSync } from 'node:fs';
 import { appHost, mainHost, outsideHost } from './pages.mjs';
+import { connect, devtoolsPort, pageTarget, sleep } from '../run_support/devtools_client.mjs';
 
-const [profile, stepFile, dwellText] = process.argv.slice(2);
+const [profile, stepFile, dwellText, ...options] = process.argv.slice(2);
 const dwell = Number(dwellText || 6) * 1000;
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-async function devtoolsPort() {
-  for (let i = 0; i < 600; i++) {
-    try {
-      const port = Number(readFileSync(path.join(profile, 'DevToolsActivePort'), 'utf8').split('\n')[0]);
-      if (port > 0) return port;
-    } catch {}
-    await sleep(100);
-  }
-  throw new Error('the browser never announced its DevTools port');
-}
-
-// The program's page: the one page target showing a web address.
-async function pageTarget(port) {
-  for (let i = 0; i < 300; i++) {
-    const targets = await fetch(`http://127.0.0.1:${port}/json/list`).then((r) => r.json()).catch(() => []);
-    const page = targets.find((t) => t.type === 'page' && /^https?:/.test(t.url));
-    if (page) return page;
-    await sleep(100);
-  }
-  throw new Error('no page of the program');
-}
-
-function connect(url) {
-  const ws = new WebSocket(url);
-  const pending = new Map();
-  let next = 1;
-  ws.onmessage = (event) => {
-    const message = JSON.parse(event.data);
-    const entry = pending.get(message.id);
-    if (!entry) return;
-    pending.delete(message.id);
-    if (message.error) entry.reject(new Error(message.error.message));
-    else entry.resolve(message.result);
-  };
-  const opened = new Promise((resolve, reject) => {
-    ws.onopen = resolve;
-    ws.onerror = () => reject(new Error('cannot reach the page over DevTools'));
-  });
-  const send = (method, params = {}) => new Promise((resolve, reject) => {
-    const id = next++;
-    pending.set(id, { resolve, reject });
-    ws.send(JSON.stringify({ id, method, params }));
-  });
-  const evaluate = async (expression) =>
-    (await send('Runtime.evaluate', { expression, returnByValue: true })).result?.value;
-  return opened.then(() => ({ evaluate, close: () => ws.close() }));
-}
+const only = options.includes('--steps') ? options[options.indexOf('--steps') + 1].split(',') : null;
+const withFile = options.includes('--with-file');
 
 const start = `https://${appHost}/app/?platform=desktop`;
+const at = (host, pathname) =>
+  `location.host === ${JSON.stringify(host)} && location.pathname === ${JSON.stringify(pathname)}`;
+const loaded = 'document.readyState === "complete"';
+// [name, action, what is true once the window shows the step, time the window takes to draw it]
 const steps = [
-  ['start-page', null],
-  ['editor', `location.href = "https://${mainHost}/en/suite/editor/"`],
-  ['update-link', 'document.querySelector("[role=status] a").click()'],
-  ['notification', `location.href = "https://${mainHost}/en/suite/notify/?auto=native"`],
-  ['outside', `location.href = "https://${outsideHost}/"`],
-  ['outside-second', 'document.getElementById("to-second").click()'],
-  ['dock-back', 'document.getElementById("zo-dock-back").click()'],
-  ['dock-apps', 'document.getElementById("zo-dock-apps").click()'],
-  ['offline', 'document.getElementById("to-unreachable").click()'],
-];
+  ['start-page', null, `${at(appHost, '/app/')} && ${loaded}`],
+  [withFile ? 'editor-with-dropped-file' : 'editor',
+    `location.href = "https://${mainHost}/en/suite/editor/"`,
+    `${at(mainHost, '/en/suite/editor/')} && ${loaded} && !!document.querySelector("[role=status] a")` +
+      (withFile ? ' && document.getElementById("drop-count").textContent !== "0"' : '')],
+  ['update-link-opened-in-browser', 'document.querySelector("[role=status] a").click()',
+    `${at(mainHost, '/en/suite/editor/')}`],
+  ['notification-balloon', `location.href = "https://${mainHost}/en/suite/notify/?auto=native"`,
+    `${at(mainHost, '/en/suite/notify/')} && document.title.indexOf("Notification answered") === 0`,
+    3000], // the tray draws the balloon a moment after the answer
+  ['outside-page-with-dock', `location.href = "https://${outsideHost}/"`,
+    `${at(outsideHost, '/')} && ${loaded} && !!document.getElementById("zo-dock-back")`],
+  ['second-outside-page', 'document.getElementById("to-second").click()',
+    `${at(outsideHost, '/second/')} && ${loaded} && !!document.getElementById("zo-dock-back")`],
+  ['first-outside-page-after-dock-back', 'document.getElementById("zo-dock-back").click()',
+    `${at(outsideHost, '/')} && ${loaded} && !!document.getElementById("zo-dock-back")`],
+  ['start-page-after-dock-apps', 'document.getElementById("zo-dock-apps").click()',
+    `${at(appHost, '/app/')} && ${loaded}`],
+  ['offline-page', 'document.getElementById("to-unreachable").click()',
+    '!!document.getElementById("u") && !!document.getElementById("r")'],
+].filter(([name]) => !only || only.includes(name) || (name.startsWith('editor') && only.includes('editor')));
 
-const page = await connect((await pageTarget(await devtoolsPort())).webSocketDebuggerUrl);
-for (const [name, action] of steps) {
-  if (action) {
-    try {
-      await page.evaluate(action);
-    } catch {} // a navigation may cut the reply off
-  }
-  await sleep(1500); // the page loads and answers first
-  writeFileSync(stepFile, name);
-  let where = '';
+const page = await connect((await pageTarget(await devtoolsPort(profile))).webSocketDebuggerUrl);
+const value = async (expression) => {
   try {
-    where = await page.evaluate('document.title + " <" + location.href + ">"');
-  } catch {}
+    return await page.evaluate(expression);
+  } catch {
+    return undefined; // a navigation may cut the reply off
+  }
+};
+for (const [name, action, shows, draw = 800] of steps) {
+  writeFileSync(stepFile, '');
+  if (action) await value(action);
+  let shown = false;
+  for (const end = Date.now() + 20000; !shown && Date.now() < end;) {
+    shown = (await value(shows)) === true;
+    if (!shown) await sleep(200);
+  }
+  if (!shown) {
+    console.log(`Tour: ${name}: not shown within 20 s`);
+    continue;
+  }
+  await sleep(draw);
+  writeFileSync(stepFile, name);
+  const where = (await value('document.title + " <" + (location.protocol === "data:" ? ' +
+    '"the offline page" : location.href) + ">"')) || '';
   console.log(`Tour: ${name}: ${where.length > 120 ? where.slice(0, 117) + '...' : where}`);
-  await sleep(Math.max(0, dwell - 1500));
+  await sleep(dwell);
 }
 writeFileSync(stepFile, '');
 page.close();

@@ -1,12 +1,14 @@
-// The shell's page scripts and offline page with the configuration written in, exactly as
-// cmake/embed_assets.cmake writes them into the executable, so the browser tests run the same text.
+// The shell's page scripts and offline page exactly as the executable embeds them (printed by the
+// native print_scripts tool from the header the build generates), and the configuration the tests
+// use to name the suite's hosts.
+import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../../..');
 const confPath = process.env.SUITE_CONF || path.join(root, 'app/suite.conf');
-const assetsDir = process.env.ASSETS_DIR || path.join(root, 'app/assets');
+const tool = process.env.PRINT_SCRIPTS || path.join(root, 'build/native/print_scripts');
 
 const required = ['SUITE_DOMAIN', 'SUITE_MAIN_HOST', 'SUITE_APP_HOST', 'SUITE_SITE_PATTERN',
   'APP_VERSION', 'RUNTIME_DOWNLOAD_URL'];
@@ -34,33 +36,15 @@ function readConf(file) {
 
 export const config = Object.freeze(readConf(confPath));
 
-// Every placeholder stands inside a double-quoted script string.
-const scriptStringEscape = (value) =>
-  value.replace(/\\/g, '\\\\').replace(/"/g, '\\"').replace(/</g, '\\u003c');
+const print = (...args) => execFileSync(tool, args, { encoding: 'utf8' });
 
-function load(file) {
-  let text = readFileSync(path.join(assetsDir, file), 'utf8');
-  for (const [key, value] of Object.entries(config)) {
-    text = text.split(`@${key}@`).join(scriptStringEscape(value));
-  }
-  const left = text.match(/@[A-Z][A-Z0-9_]*@/);
-  if (left) throw new Error(`${file} uses the unknown placeholder ${left[0]}`);
-  return text;
-}
+export const nativeBootstrapScript = print('asset', 'native_bootstrap');
+export const nativeHelperScript = print('asset', 'native_helper');
+export const dockScript = print('asset', 'dock');
+export const offlinePageTemplate = print('asset', 'offline');
 
-export const nativeBootstrapScript = load('native_bootstrap.js');
-export const nativeHelperScript = load('native_helper.js');
-export const dockScript = load('dock.js');
-export const offlinePageTemplate = load('offline.html');
-
-if (offlinePageTemplate.split('%URL%').length !== 2) {
-  throw new Error('offline.html must hold %URL% exactly once');
-}
-
-// The one script the shell adds to every document.
+// The one script the shell adds to every document, composed as the shell composes it.
 export const initScript = () => nativeBootstrapScript + nativeHelperScript + '\n' + dockScript;
 
-// The offline page as the shell fills it: the address in place of the one %URL%, with any "<"
-// percent-encoded (the browser reports addresses with "<" encoded already), not searched again.
-export const offlinePage = (url) =>
-  offlinePageTemplate.replace('%URL%', () => url.replace(/</g, '%3C'));
+// The offline page as the shell fills it for `url`.
+export const offlinePage = (url) => print('offline_page', url);
