@@ -176,6 +176,18 @@ std::vector<log_line> calls_named(const std::vector<log_line> &lines, const std:
   return out;
 }
 
+// The raw fields of the callbacks the double made with the given name, in order.
+std::vector<std::string> callbacks_named(const std::vector<log_line> &lines,
+                                         const std::string &name) {
+  std::vector<std::string> out;
+  for (const auto &l : lines) {
+    if (l.callback && l.name == name) {
+      out.push_back(l.rest);
+    }
+  }
+  return out;
+}
+
 std::vector<std::string> texts_of(const std::vector<log_line> &lines, const std::string &name) {
   std::vector<std::string> out;
   for (const auto &l : calls_named(lines, name)) {
@@ -1003,13 +1015,8 @@ TEST_F(App, ABrowserThatExitsIsReplacedWithEverythingInPlace) {
   const auto lines = log();
   EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 2u)
       << "a new environment";
-  std::vector<std::string> options;
-  for (const auto &l : lines) {
-    if (l.callback && l.name == "EnvironmentOptions") {
-      options.push_back(l.rest);
-    }
-  }
-  EXPECT_EQ(options, std::vector<std::string>(2, "(null) (null) 99.0.1150.38 1"))
+  EXPECT_EQ(callbacks_named(lines, "EnvironmentOptions"),
+            std::vector<std::string>(2, "(null) (null) 99.0.1150.38 1"))
       << "single sign-on with the Windows account, the same options for every browser";
   const auto controllers = calls_named(lines, "CreateCoreWebView2Controller");
   ASSERT_EQ(controllers.size(), 2u);
@@ -1161,12 +1168,7 @@ TEST_F(App, ClosingAPageWithUnsavedWorkAsksFirst) {
   press(question.handle, IDYES);
   EXPECT_EQ(app->wait(20000), 0) << "leaving closes the window and ends normally";
   const auto lines = log();
-  std::vector<std::string> answers;
-  for (const auto &l : lines) {
-    if (l.callback && l.name == "ScriptDialogAnswered") {
-      answers.push_back(l.rest);
-    }
-  }
+  const auto answers = callbacks_named(lines, "ScriptDialogAnswered");
   EXPECT_EQ(answers, (std::vector<std::string>{"0", "1"})) << "stay, then leave";
   EXPECT_EQ(texts_of(lines, "put_AreDefaultScriptDialogsEnabled"), std::vector<std::string>{"0"});
   EXPECT_LT(index_of(lines, "put_AreDefaultScriptDialogsEnabled"), index_of(lines, "Navigate"))
@@ -1195,10 +1197,11 @@ TEST_F(App, APageThatDoesNotAnswerTheClosingIsAskedAbout) {
 }
 
 TEST_F(App, PageDialogsAreAnsweredNatively) {
+  // One after another, as a page's script goes on only once its dialog is answered.
   auto app = start("on=Navigate#1 content_loading\n"
                    "on=Navigate#1 +100 script_dialog 0 Saved\\x20to\\x20your\\x20drive.\n"
-                   "on=Navigate#1 +100 script_dialog 1 Delete\\x20this\\x20sheet?\n"
-                   "on=Navigate#1 +100 script_dialog 2 New\\x20name:\n");
+                   "on=ScriptDialogAnswered#1 +50 script_dialog 1 Delete\\x20this\\x20sheet?\n"
+                   "on=ScriptDialogAnswered#2 +50 script_dialog 2 New\\x20name:\n");
   HWND window = window_when_started(*app);
   ASSERT_NE(window, nullptr);
   const std::wstring host = L"zo-desk-app.zorvel.net";
@@ -1233,12 +1236,7 @@ TEST_F(App, PageDialogsAreAnsweredNatively) {
              return x.callback && x.name == "ScriptDialogAnswered";
            }) == 3;
   });
-  std::vector<std::string> answers;
-  for (const auto &l : lines) {
-    if (l.callback && l.name == "ScriptDialogAnswered") {
-      answers.push_back(l.rest);
-    }
-  }
+  const auto answers = callbacks_named(lines, "ScriptDialogAnswered");
   EXPECT_EQ(answers, (std::vector<std::string>{"1", "0", "1"})) << "OK, Cancel, OK";
   EXPECT_EQ(texts_of(lines, "put_ResultText"),
             std::vector<std::string>{"Q2 \xD9\x85\xD8\xA8\xD9\x8A\xD8\xB9\xD8\xA7\xD8\xAA"});

@@ -48,13 +48,13 @@ public:
     return static_cast<long>(code);
   }
 
-  // How many visible top-level windows of this program have the given class.
-  int count_windows(const wchar_t *class_name) const {
+  // The visible top-level windows of this program with the given class, now.
+  std::vector<HWND> windows(const wchar_t *class_name) const {
     struct search {
       DWORD pid;
       const wchar_t *cls;
-      int count;
-    } s{pi_.dwProcessId, class_name, 0};
+      std::vector<HWND> found;
+    } s{pi_.dwProcessId, class_name, {}};
     EnumWindows(
         [](HWND h, LPARAM lp) -> BOOL {
           auto *s = reinterpret_cast<search *>(lp);
@@ -63,43 +63,32 @@ public:
           wchar_t cls[64] = {};
           GetClassNameW(h, cls, 64);
           if (pid == s->pid && IsWindowVisible(h) && lstrcmpW(cls, s->cls) == 0) {
-            ++s->count;
+            s->found.push_back(h);
           }
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&s));
-    return s.count;
+    return s.found;
   }
 
-  // The first visible top-level window of this program with the given class.
+  int count_windows(const wchar_t *class_name) const {
+    return static_cast<int>(windows(class_name).size());
+  }
+
+  // The first visible top-level window of this program with the given class, waiting up to
+  // `timeout_ms` (null when none came, or the program ended).
   HWND find_window(const wchar_t *class_name, DWORD timeout_ms) const {
-    struct search {
-      DWORD pid;
-      const wchar_t *cls;
-      HWND found;
-    } s{pi_.dwProcessId, class_name, nullptr};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (std::chrono::steady_clock::now() < deadline) {
-      EnumWindows(
-          [](HWND h, LPARAM lp) -> BOOL {
-            auto *s = reinterpret_cast<search *>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            wchar_t cls[64] = {};
-            GetClassNameW(h, cls, 64);
-            if (pid == s->pid && IsWindowVisible(h) && lstrcmpW(cls, s->cls) == 0) {
-              s->found = h;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&s));
-      if (s.found != nullptr || wait(0) != -1) {
-        return s.found;
+    for (;;) {
+      const auto found = windows(class_name);
+      if (!found.empty()) {
+        return found.front();
+      }
+      if (wait(0) != -1 || std::chrono::steady_clock::now() >= deadline) {
+        return nullptr;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return nullptr;
   }
 
 private:
