@@ -13,6 +13,7 @@
 #include "text_encoding.hh"
 #include "tray_icon_events.hh"
 #include "tray_notify.hh"
+#include "window_placement_store.hh"
 
 #include <webview/detail/backends/win32_edge_engine.hh>
 
@@ -135,7 +136,9 @@ win32_edge_startup window_at_once(HWND &window, browser_data_choice &choice) {
   startup.background = RGB(app_background_rgb[0], app_background_rgb[1], app_background_rgb[2]);
   startup.before_show = [](HWND w) {
     set_window_icons(w);
-    place_window(w);
+    if (!restore_window_placement(w)) {
+      place_window(w); // a first start, or a placement that cannot be used
+    }
   };
   startup.before_browser = [&window](win32_edge_engine &engine) {
     engine.set_title(app_title_utf8);
@@ -160,6 +163,9 @@ bool run_application(launch_state &launch, browser_data_choice &choice) {
                                                     window_at_once(window, choice));
   const tray_icon_cleanup tray_icon_owner; // before the window goes, however the run ends
   engine->set_main_window_hook([window](UINT msg, WPARAM, LPARAM lp, LRESULT *result) {
+    if (msg == WM_CLOSE) {
+      save_window_placement(window); // the closing itself goes on as usual
+    }
     *result = 0;
     return on_tray_window_message(window, msg, lp);
   });

@@ -333,6 +333,7 @@ protected:
     set_string(HKEY_LOCAL_MACHINE, http_command_key, nullptr, quoted(recorder_path()) + L" \"%1\"");
     clear_runtime_registration();
     set_string(HKEY_CURRENT_USER, clients_key, L"pv", L"120.0.2210.91");
+    DeleteFileW(placement_file().c_str()); // every test starts as a first start
   }
 
   void TearDown() override {
@@ -347,6 +348,15 @@ protected:
   }
 
   std::wstring exe() const { return folder_ + L"\\ZorvelOffice.exe"; }
+
+  // The browser data folder of every copy of the program in these tests, and the file in it
+  // that keeps where the window was left.
+  static std::wstring browser_data_folder() {
+    wchar_t app_data[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
+    return std::wstring(app_data) + L"\\ZorvelOffice.exe";
+  }
+  static std::wstring placement_file() { return browser_data_folder() + L"\\window.txt"; }
   std::wstring in_folder(const std::wstring &name) const { return folder_ + L"\\" + name; }
   std::wstring log_path() const { return in_folder(L"double.log"); }
 
@@ -888,13 +898,6 @@ TEST_F(App, TheWindowIsThereBeforeTheBrowser) {
   EXPECT_EQ(close(*app, window), 0);
 }
 
-// The browser data folder of every copy of the program in these tests.
-std::wstring browser_data_folder() {
-  wchar_t app_data[MAX_PATH] = {};
-  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, app_data);
-  return std::wstring(app_data) + L"\\ZorvelOffice.exe";
-}
-
 TEST_F(App, BrowserDataInUseIsSaidAndTryingAgainWorks) {
   auto app = start("fault=CreateCoreWebView2EnvironmentWithOptions 0x8007139F 1\n");
   const auto started = std::chrono::steady_clock::now();
@@ -942,6 +945,7 @@ TEST_F(App, BrowserDataThatCannotBeUsedIsSetAsideForFreshData) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(close(*app, window), 0);
   DeleteFileW((aside + L"\\Local State").c_str());
+  DeleteFileW((aside + L"\\window.txt").c_str());
   RemoveDirectoryW(aside.c_str());
 }
 
@@ -953,6 +957,46 @@ TEST_F(App, BrowserDataInUseCanSendTheUserToTheBrowser) {
   EXPECT_EQ(app->wait(20000), 1);
   EXPECT_EQ(opened_addresses(1), std::vector<std::string>{start_url});
   EXPECT_EQ(app->count_windows(L"#32770"), 0) << "no second prompt";
+}
+
+TEST_F(App, TheWindowComesBackWhereTheUserLeftIt) {
+  auto start_window = [&](std::unique_ptr<running_program> &app) {
+    app = start("");
+    return window_when_started(*app);
+  };
+  std::unique_ptr<running_program> app;
+  HWND window = start_window(app);
+  ASSERT_NE(window, nullptr);
+  SetWindowPos(window, nullptr, 100, 80, 1000, 700, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(close(*app, window), 0);
+
+  window = start_window(app);
+  ASSERT_NE(window, nullptr);
+  RECT r{};
+  GetWindowRect(window, &r);
+  EXPECT_EQ((std::vector<long>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<long>{100, 80, 1100, 780}))
+      << "size and place as left";
+  ShowWindow(window, SW_MAXIMIZE);
+  EXPECT_EQ(close(*app, window), 0);
+
+  window = start_window(app);
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(IsZoomed(window)) << "maximised as left";
+  EXPECT_EQ(close(*app, window), 0);
+
+  // Left on a second monitor that is gone now: centred on the primary one (here the whole
+  // 1920x1080 screen), at the size it had.
+  ASSERT_TRUE(write_file(placement_file(), "zorvel-window 1\nnormal 2100 200 3300 1000\n"
+                                           "maximized 0\nmonitor 1920 0 4480 1440\n"));
+  window = start_window(app);
+  ASSERT_NE(window, nullptr);
+  GetWindowRect(window, &r);
+  EXPECT_EQ((std::vector<long>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<long>{360, 140, 1560, 940}));
+  EXPECT_FALSE(IsZoomed(window));
+  EXPECT_EQ(close(*app, window), 0);
+  DeleteFileW(placement_file().c_str());
 }
 
 TEST_F(App, EmbeddingFailureOffersTheBrowser) {
