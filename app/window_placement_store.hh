@@ -92,7 +92,7 @@ inline void save_window_placement(HWND window) {
   window_placement p;
   p.maximized = IsZoomed(window) != FALSE;
   RECT now{};
-  if (!IsZoomed(window) && !IsIconic(window) && GetWindowRect(window, &now)) {
+  if (!p.maximized && !IsIconic(window) && GetWindowRect(window, &now)) {
     p.normal = to_screen_rect(now);
   } else {
     // The normal rectangle is kept in workspace coordinates: from the primary work area's corner.

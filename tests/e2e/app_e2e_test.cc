@@ -421,9 +421,7 @@ protected:
   // Presses a button of a prompt and waits until the prompt is gone.
   static void answer(running_program &app, const message_box &box, int button) {
     press(box.handle, button);
-    for (int i = 0; i < 400 && IsWindow(box.handle) && app.wait(0) == -1; ++i) {
-      Sleep(25);
-    }
+    eventually([&] { return !IsWindow(box.handle) || app.wait(0) != -1; }, 10000, 25);
   }
 
   // The launch file as an argument, and the JSON text its reply carries.

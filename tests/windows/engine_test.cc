@@ -900,19 +900,6 @@ private:
   std::thread thread_;
 };
 
-// Dispatches this thread's messages until `done` holds (at most 15 s).
-template <typename F> void pump_until(F done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-  MSG msg;
-  while (!done() && std::chrono::steady_clock::now() < deadline) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-}
-
 TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
   win32_edge_engine engine(false, nullptr);
   int created = 0;
@@ -940,7 +927,7 @@ TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
   {
     dialog_answerer wait(IDYES);
     api.wv2d_raise_process_failed(2);
-    pump_until([&] { return wait.done(); });
+    e2e::eventually([&] { return wait.done(); }, 15000, 5);
     EXPECT_EQ(wait.text(),
               L"The page is not responding. Wait for it?\n\nYes: wait.  No: reload the page.");
   }
@@ -951,7 +938,7 @@ TEST_F(Engine, FailedBrowserProcessesAreRecovered) {
     for (int i = 0; i < 3; ++i) {
       api.wv2d_raise_process_failed(2);
     }
-    pump_until([&] { return reload.done(); });
+    e2e::eventually([&] { return reload.done(); }, 15000, 5);
     EXPECT_FALSE(reload.text().empty()) << "asked again";
   }
   run_until_idle(engine);
@@ -1045,7 +1032,7 @@ TEST_F(Engine, ClosingLetsThePageAnswerFirstButNeverWaitsLong) {
   {
     // A page that does not answer: the user is asked, and No keeps the window.
     dialog_answerer stay(IDNO);
-    pump_until([&] { return stay.done(); });
+    e2e::eventually([&] { return stay.done(); }, 15000, 5);
     EXPECT_EQ(stay.text(), L"The page is not responding. Close the window anyway?");
   }
   run_until_idle(engine);

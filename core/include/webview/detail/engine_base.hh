@@ -284,9 +284,6 @@ protected:
     release_held_replies();
   }
 
-  // The backend replaced its browser: its document is gone, and its navigations never end.
-  void on_browser_replaced() { on_document_changed(); }
-
   // A top-level navigation started. A reply evaluated from now on could run in the next
   // document, so replies wait until the navigation commits (they are dropped) or ends without a
   // new document (they are delivered).
@@ -423,15 +420,14 @@ private:
     }
   }
 
-  // Held replies whose document is still the current one are evaluated; the others dropped.
+  // Called once no navigation is under way: held replies whose document is still the current
+  // one are evaluated, the others dropped.
   void release_held_replies() {
     std::vector<reply> held;
     held.swap(held_replies_);
     for (auto &r : held) {
-      if (r.document == document_serial_ && navigations_.empty()) {
+      if (r.document == document_serial_) {
         r.evaluate();
-      } else if (r.document == document_serial_) {
-        held_replies_.push_back(std::move(r));
       } else {
         drop(r);
       }

@@ -25,25 +25,30 @@ constexpr HRESULT webview2_folder_in_use = static_cast<HRESULT>(0x8007139F);
 // (ERROR_FILE_EXISTS); no right to create or use it (E_ACCESSDENIED, and E_UNEXPECTED from a
 // controller, which the runtime gives for a folder it may not use).
 inline bool is_browser_data_failure(HRESULT result, bool from_controller) {
-  return result == webview2_folder_in_use || result == static_cast<HRESULT>(0x80070050) ||
+  return result == webview2_folder_in_use || result == HRESULT_FROM_WIN32(ERROR_FILE_EXISTS) ||
          result == E_ACCESSDENIED || (from_controller && result == E_UNEXPECTED);
 }
 
 // Web messages larger than this (UTF-8 bytes) are dropped unread.
 constexpr std::size_t max_web_message_bytes = 1024 * 1024;
 
-// The text of a browser string, freed at once; empty for a failed call or a null text.
-template <typename Getter> std::string take_browser_text(Getter &&get) {
+// A browser string as it is, freed at once; empty for a failed call or a null text.
+template <typename Getter> std::wstring take_browser_wide_text(Getter &&get) {
   LPWSTR text = nullptr;
   const HRESULT result = get(&text);
-  std::string utf8;
+  std::wstring copy;
   if (SUCCEEDED(result) && text != nullptr) {
-    utf8 = utf16_to_utf8(text);
+    copy = text;
   }
   if (text != nullptr) {
     CoTaskMemFree(text);
   }
-  return utf8;
+  return copy;
+}
+
+// The same as UTF-8.
+template <typename Getter> std::string take_browser_text(Getter &&get) {
+  return utf16_to_utf8(take_browser_wide_text(std::forward<Getter>(get)));
 }
 
 class webview2_com_handler : public ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler,

@@ -93,7 +93,9 @@ inline void win32_edge_engine::replace_browser() {
     controller->Close(); // what is left of the old browser lets go of its handlers
   }
   release_browser();
-  on_browser_replaced(); // calls of the old browser's document are not answered in the new one
+  // The old browser's document is gone, and its navigations never end: its calls are not
+  // answered in the new one.
+  on_document_changed();
   if (create_browser(widget_window)) {
     replacing = false;
     PostQuitMessage(quit_code); // the application is ending: no new browser is needed

@@ -14,20 +14,6 @@
 namespace webview {
 namespace detail {
 
-// A browser string as it is, freed at once; empty for a failed call or a null text.
-template <typename Getter> std::wstring take_browser_wide_text(Getter &&get) {
-  LPWSTR text = nullptr;
-  const HRESULT result = get(&text);
-  std::wstring copy;
-  if (SUCCEEDED(result) && text != nullptr) {
-    copy = text;
-  }
-  if (text != nullptr) {
-    CoTaskMemFree(text);
-  }
-  return copy;
-}
-
 inline void win32_edge_engine::on_close_requested() {
   if (dialog_shown || leave_asked) {
     return; // the user or the page is deciding already; asking again would decide for them

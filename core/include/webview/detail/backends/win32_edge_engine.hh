@@ -883,8 +883,8 @@ private:
   com_ref<ICoreWebView2Controller> controller;
   com_ref<webview2_com_handler> com_handler;
   com_ref<webview2_environment_options> environment_options;
-  HRESULT creation_failure =
-      S_OK; // why the last creation stopped, when the data folder is to blame
+  // Why the last creation stopped, when the data folder is to blame.
+  HRESULT creation_failure = S_OK;
   std::function<bool(const std::string &)> clipboard_read_filter;
   HMODULE loader_module = nullptr;
   int dpi = 0;
