@@ -70,9 +70,10 @@ inline HRESULT on_navigation_completed(ICoreWebView2 *sender,
   return S_OK;
 }
 
-// Adjusts the browser's settings and attaches both hooks; the browser holds them from then on.
+// Adjusts the browser's settings and attaches the title hook and, unless `offline_page` is off
+// (a page that is not the suite's), the offline page; the browser holds them from then on.
 inline void attach_browser_hooks(ICoreWebView2Controller *controller, HWND window,
-                                 const std::string &start_url) {
+                                 const std::string &start_url, bool offline_page = true) {
   using webview::detail::com_ref;
   ICoreWebView2 *webview_out = nullptr;
   const HRESULT got_webview = controller->get_CoreWebView2(&webview_out);
@@ -97,6 +98,9 @@ inline void attach_browser_hooks(ICoreWebView2Controller *controller, HWND windo
   const auto title = com_ref<title_hook>::adopt(new title_hook(
       [window](ICoreWebView2 *sender, IUnknown *) { on_title_changed(window, sender); }));
   webview->add_DocumentTitleChanged(title.get(), &token);
+  if (!offline_page) {
+    return;
+  }
   using navigation_hook = webview::detail::webview2_navigation_completed_handler;
   const auto navigation = com_ref<navigation_hook>::adopt(new navigation_hook(
       [start_url](ICoreWebView2 *sender, ICoreWebView2NavigationCompletedEventArgs *args) {

@@ -62,9 +62,11 @@ struct service_policy {
 // Registered in this order; a name that is already bound is left as it is. Notifications and
 // addresses are served to suite documents only; the launch file only to the suite's editor
 // pages (any other document gets null and the file stays for the editor). A refused address or
-// a call past a burst limit still answers true, as a failed shell call does.
-inline void bind_native_services(webview::detail::engine_base &engine, HWND window,
-                                 launch_state &launch, const suite_sites &sites) {
+// a call past a burst limit still answers true, as a failed shell call does. The policy is
+// returned for the window's other ways out to the default browser.
+inline std::shared_ptr<service_policy> bind_native_services(webview::detail::engine_base &engine,
+                                                            HWND window, launch_state &launch,
+                                                            const suite_sites &sites) {
   using webview::detail::binding_answer;
   auto policy = std::make_shared<service_policy>(sites);
   engine.bind_with_source("__zoNotify",
@@ -103,6 +105,7 @@ inline void bind_native_services(webview::detail::engine_base &engine, HWND wind
                             }
                             return binding_answer{0, "true"};
                           });
+  return policy;
 }
 
 } // namespace zorvel

@@ -72,6 +72,15 @@ inline void remove_tray_icon() {
   }
 }
 
+// The icon's window is going away while others may stay: the icon goes with it, and the next
+// notification adds it again on the window that shows it.
+inline void remove_tray_icon_of(HWND window) {
+  if (tray_icon_added && tray_icon.hWnd == window) {
+    remove_tray_icon();
+    tray_icon_added = false;
+  }
+}
+
 } // namespace zorvel
 
 #endif

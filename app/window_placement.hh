@@ -75,6 +75,15 @@ inline std::optional<window_placement> parse_placement(const std::string &text) 
   return p;
 }
 
+// `r` moved (and, when larger, shrunk) so that it lies whole inside `work`.
+inline screen_rect kept_inside(const screen_rect &r, const screen_rect &work) {
+  const long w = std::min(r.width(), work.width());
+  const long h = std::min(r.height(), work.height());
+  const long left = std::max(work.left, std::min(r.left, work.right - w));
+  const long top = std::max(work.top, std::min(r.top, work.bottom - h));
+  return {left, top, left + w, top + h};
+}
+
 // The rectangle to show the window in: on its monitor when that monitor is still attached (the
 // same area), else centred on the primary one; never larger than the work area and always
 // whole inside it.
@@ -98,11 +107,20 @@ inline screen_rect restored_rect(const window_placement &p,
   const screen_rect &work = target->work;
   const long w = std::min(p.normal.width(), work.width());
   const long h = std::min(p.normal.height(), work.height());
-  long left = same_monitor ? p.normal.left : work.left + (work.width() - w) / 2;
-  long top = same_monitor ? p.normal.top : work.top + (work.height() - h) / 2;
-  left = std::max(work.left, std::min(left, work.right - w));
-  top = std::max(work.top, std::min(top, work.bottom - h));
-  return {left, top, left + w, top + h};
+  const long left = same_monitor ? p.normal.left : work.left + (work.width() - w) / 2;
+  const long top = same_monitor ? p.normal.top : work.top + (work.height() - h) / 2;
+  return kept_inside({left, top, left + w, top + h}, work);
+}
+
+// A further window: the size of the one it comes from, `step` lower and to the right, so that
+// the title bar of that one stays in sight; back at the work area's top-left corner when it
+// would leave the work area.
+inline screen_rect cascaded_rect(const screen_rect &from, long step, const screen_rect &work) {
+  screen_rect next{from.left + step, from.top + step, from.right + step, from.bottom + step};
+  if (next.right > work.right || next.bottom > work.bottom) {
+    next = {work.left, work.top, work.left + from.width(), work.top + from.height()};
+  }
+  return kept_inside(next, work);
 }
 
 } // namespace zorvel

@@ -114,10 +114,7 @@ public:
   // Invoke of this object: it would unwind into the browser and end the process.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Environment *env) override {
     try {
-      if (SUCCEEDED(result) && env != nullptr &&
-          SUCCEEDED(env->CreateCoreWebView2Controller(
-              parent_window_,
-              static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this)))) {
+      if (SUCCEEDED(result) && env != nullptr && SUCCEEDED(create_controller(env))) {
         return S_OK;
       }
       if (is_browser_data_failure(result, false)) {
@@ -130,7 +127,18 @@ public:
     return S_OK;
   }
 
-  virtual ~webview2_com_handler() = default;
+  virtual ~webview2_com_handler() { keep_environment(nullptr); }
+
+  // Asks `env` for a controller in the parent window; the answer comes to this object.
+  HRESULT create_controller(ICoreWebView2Environment *env) {
+    keep_environment(env);
+    return env->CreateCoreWebView2Controller(
+        parent_window_,
+        static_cast<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *>(this));
+  }
+
+  // The environment the last controller was asked of; null before.
+  ICoreWebView2Environment *environment() const noexcept { return environment_; }
 
   // Controller created: connect messages and permissions, then hand both objects over.
   HRESULT STDMETHODCALLTYPE Invoke(HRESULT result, ICoreWebView2Controller *controller) override {
@@ -308,7 +316,18 @@ private:
     on_message_(text, take_browser_text([args](LPWSTR *uri) { return args->get_Source(uri); }));
   }
 
+  void keep_environment(ICoreWebView2Environment *env) {
+    if (env != nullptr) {
+      env->AddRef();
+    }
+    if (environment_ != nullptr) {
+      environment_->Release();
+    }
+    environment_ = env;
+  }
+
   HWND parent_window_;
+  ICoreWebView2Environment *environment_ = nullptr;
   message_callback on_message_;
   controller_callback on_controller_;
   document_callback on_document_;

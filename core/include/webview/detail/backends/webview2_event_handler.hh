@@ -79,6 +79,14 @@ using webview2_navigation_completed_handler =
     webview2_event_handler<ICoreWebView2NavigationCompletedEventHandler,
                            IID_ICoreWebView2NavigationCompletedEventHandler, ICoreWebView2 *,
                            ICoreWebView2NavigationCompletedEventArgs *>;
+using webview2_new_window_requested_handler =
+    webview2_event_handler<ICoreWebView2NewWindowRequestedEventHandler,
+                           IID_ICoreWebView2NewWindowRequestedEventHandler, ICoreWebView2 *,
+                           ICoreWebView2NewWindowRequestedEventArgs *>;
+using webview2_window_close_requested_handler =
+    webview2_event_handler<ICoreWebView2WindowCloseRequestedEventHandler,
+                           IID_ICoreWebView2WindowCloseRequestedEventHandler, ICoreWebView2 *,
+                           IUnknown *>;
 
 } // namespace detail
 } // namespace webview

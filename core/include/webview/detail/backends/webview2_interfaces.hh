@@ -124,6 +124,9 @@ WEBVIEW2_INTERFACE_ID(ICoreWebView2NavigationStartingEventArgs,
                       "5B495469-E119-438A-9B18-7604F25F2E49")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2Deferral, "C10E7F7B-B585-46F0-A623-8BEFBF3E4EE0")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2ProcessFailedEventArgs, "8155A9A4-1474-4A86-8CAE-151B0FA6B8CA")
+WEBVIEW2_INTERFACE_ID(ICoreWebView2NewWindowRequestedEventArgs,
+                      "34ACB11C-FC37-4418-9132-F9C21D1EAFB9")
+WEBVIEW2_INTERFACE_ID(ICoreWebView2WindowFeatures, "5EAF559F-B46E-4397-8860-E422F287FF1E")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2ScriptDialogOpeningEventArgs,
                       "7390BB70-ABE0-4843-9529-F143B31B03D6")
 WEBVIEW2_INTERFACE_ID(ICoreWebView2EnvironmentOptions, "2FDE08A8-1E9A-4766-8C05-95A9CEB9D1C5")
@@ -184,7 +187,6 @@ struct ICoreWebView2DevToolsProtocolEventReceiver;
 struct ICoreWebView2HttpRequestHeaders;
 struct ICoreWebView2ContentLoadingEventArgs;
 struct ICoreWebView2SourceChangedEventArgs;
-struct ICoreWebView2NewWindowRequestedEventArgs;
 struct ICoreWebView2WebResourceRequestedEventArgs;
 struct ICoreWebView2MoveFocusRequestedEventArgs;
 struct ICoreWebView2AcceleratorKeyPressedEventArgs;
@@ -544,6 +546,33 @@ struct DECLSPEC_NOVTABLE ICoreWebView2ScriptDialogOpeningEventArgs : public IUnk
 // Lets an event handler answer later (returned by GetDeferral). Slot 3.
 struct DECLSPEC_NOVTABLE ICoreWebView2Deferral : public IUnknown {
   /* 3 */ virtual HRESULT STDMETHODCALLTYPE Complete() = 0;
+};
+
+// What a page asked for when it opened a window. Slots 3-12; positions and sizes are UINT32.
+struct DECLSPEC_NOVTABLE ICoreWebView2WindowFeatures : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_HasPosition(BOOL *value) = 0;
+  /* 4 */ virtual HRESULT STDMETHODCALLTYPE get_HasSize(BOOL *value) = 0;
+  /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_Left(UINT32 *value) = 0;
+  /* 6 */ virtual HRESULT STDMETHODCALLTYPE get_Top(UINT32 *value) = 0;
+  /* 7 */ virtual HRESULT STDMETHODCALLTYPE get_Height(UINT32 *value) = 0;
+  /* 8 */ virtual HRESULT STDMETHODCALLTYPE get_Width(UINT32 *value) = 0;
+  /* 9 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayMenuBar(BOOL *value) = 0;
+  /* 10 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayStatus(BOOL *value) = 0;
+  /* 11 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayToolbar(BOOL *value) = 0;
+  /* 12 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayScrollBars(BOOL *value) = 0;
+};
+
+// A page asks for a new window. Slots 3-10: each setter comes before its getter.
+struct DECLSPEC_NOVTABLE ICoreWebView2NewWindowRequestedEventArgs : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) = 0;
+  /* 4 */ virtual HRESULT STDMETHODCALLTYPE put_NewWindow(ICoreWebView2 *newWindow) = 0;
+  /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2 **newWindow) = 0;
+  /* 6 */ virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+  /* 7 */ virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL *handled) = 0;
+  /* 8 */ virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL *isUserInitiated) = 0;
+  /* 9 */ virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral **deferral) = 0;
+  /* 10 */ virtual HRESULT STDMETHODCALLTYPE
+  get_WindowFeatures(ICoreWebView2WindowFeatures **value) = 0;
 };
 
 // Environment options, implemented by the program (webview2_environment_options.hh). Slots 3-10.

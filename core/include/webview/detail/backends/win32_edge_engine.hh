@@ -11,6 +11,7 @@
 #include "webview2_environment_options.hh"
 #include "webview2_event_handler.hh"
 #include "webview2_interfaces.hh"
+#include "webview2_new_window.hh"
 #include "webview2_recovery_policy.hh"
 #include "webview2_runtime.hh"
 #include "win32_dpi.hh"
@@ -79,7 +80,8 @@ public:
   win32_edge_engine(bool debug, void *window, win32_edge_deadlines limits = {},
                     win32_edge_startup startup = {})
       : engine_base(window == nullptr), deadlines(limits), debug(debug),
-        startup(std::move(startup)) {
+        startup(std::move(startup)),
+        shared_environment(com_ref<ICoreWebView2Environment>::share(this->startup.environment)) {
     loader_module = load_library_beside_executable(webview2_loader_library);
     try {
       constructing = true;
@@ -138,6 +140,27 @@ public:
 
   // All of the engine's questions at once.
   void set_prompt_texts(win32_prompt_texts new_texts) { texts = std::move(new_texts); }
+
+  // Pages' requests for new windows (window.open, links with a target) go to `handler`, which
+  // decides with the request, now or later; without a handler the browser opens its own popup.
+  using new_window_handler = std::function<void(std::shared_ptr<webview2_new_window_request>)>;
+  void set_new_window_handler(new_window_handler handler) { new_window = std::move(handler); }
+
+  // A page asked to close its window (window.close()); without a handler nothing happens.
+  void set_close_request_handler(std::function<void()> handler) {
+    close_requested = std::move(handler);
+  }
+
+  // Runs once an owned main window has been destroyed, however it was closed.
+  void set_window_destroyed_handler(std::function<void()> handler) {
+    window_destroyed = std::move(handler);
+  }
+
+  // The browser environment of the current web view: another engine made on it (startup's
+  // `environment`) shares its browser, profile and options. Null while there is no browser.
+  ICoreWebView2Environment *browser_environment() const noexcept {
+    return com_handler ? com_handler->environment() : nullptr;
+  }
 
   // The browser failed more often than it may be recovered; an owned window was then closed.
   bool browser_lost() const noexcept { return lost; }
@@ -377,7 +400,7 @@ private:
         window_proc<&win32_edge_engine::main_window, &win32_edge_engine::on_main_window_message>,
         icon);
     CreateWindowExW(0, L"webview", L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
-                    nullptr, nullptr, instance, this);
+                    startup.owner, nullptr, instance, this);
     if (main_window == nullptr) {
       throw exception{error_invalid_state, "Window is null"};
     }
@@ -469,9 +492,19 @@ private:
           com_ref<webview2_environment_options>::adopt(new webview2_environment_options());
     }
     ICoreWebView2EnvironmentOptions *options = environment_options.get();
-    com_handler->set_attempt_fn([loader, folder = user_data_folder, handler, options] {
-      return create_browser_environment(loader, folder, handler, options);
-    });
+    if (shared_environment) {
+      // Only the first browser: a replacement after a failure starts an environment of its own.
+      ICoreWebView2Environment *held = shared_environment.get();
+      held->AddRef(); // released with the last copy of the attempt
+      const std::shared_ptr<ICoreWebView2Environment> env(
+          held, [](ICoreWebView2Environment *e) { e->Release(); });
+      com_handler->set_attempt_fn([handler, env] { return handler->create_controller(env.get()); });
+      shared_environment.reset();
+    } else {
+      com_handler->set_attempt_fn([loader, folder = user_data_folder, handler, options] {
+        return create_browser_environment(loader, folder, handler, options);
+      });
+    }
     com_handler->set_failure_fn([this](HRESULT result) { creation_failure = result; });
     com_handler->set_attempt_interval(static_cast<std::uint32_t>(deadlines.attempt_pause.count()));
     com_handler->try_create_environment();
@@ -513,6 +546,21 @@ private:
               on_navigation_starting_event(args);
             }));
     browser->add_NavigationStarting(navigation_starting_handler.get(), &token);
+    new_window_handler_ = com_ref<webview2_new_window_requested_handler>::adopt(
+        new webview2_new_window_requested_handler(
+            [this](ICoreWebView2 *, ICoreWebView2NewWindowRequestedEventArgs *args) {
+              if (new_window && args != nullptr) {
+                new_window(std::make_shared<webview2_new_window_request>(args));
+              }
+            }));
+    browser->add_NewWindowRequested(new_window_handler_.get(), &token);
+    close_request_handler = com_ref<webview2_window_close_requested_handler>::adopt(
+        new webview2_window_close_requested_handler([this](ICoreWebView2 *, IUnknown *) {
+          if (close_requested) {
+            close_requested();
+          }
+        }));
+    browser->add_WindowCloseRequested(close_request_handler.get(), &token);
   }
 
   void on_navigation_starting_event(ICoreWebView2NavigationStartingEventArgs *args) {
@@ -660,6 +708,9 @@ private:
       return 0;
     case WM_DESTROY:
       on_window_destroyed(false);
+      if (window_destroyed) {
+        window_destroyed();
+      }
       return 0;
     case WM_SIZE:
       if (widget_window != nullptr) {
@@ -803,11 +854,19 @@ private:
     if (navigation_starting_handler) {
       navigation_starting_handler->disconnect();
     }
+    if (new_window_handler_) {
+      new_window_handler_->disconnect();
+    }
+    if (close_request_handler) {
+      close_request_handler->disconnect();
+    }
     com_handler.reset();
     process_failed_handler.reset();
     script_dialog_handler.reset();
     navigation_handler.reset();
     navigation_starting_handler.reset();
+    new_window_handler_.reset();
+    close_request_handler.reset();
     browser.reset();
     controller.reset();
   }
@@ -901,8 +960,14 @@ private:
   com_ref<webview2_script_dialog_handler> script_dialog_handler;
   com_ref<webview2_navigation_completed_handler> navigation_handler;
   com_ref<webview2_navigation_starting_handler> navigation_starting_handler;
+  com_ref<webview2_new_window_requested_handler> new_window_handler_;
+  com_ref<webview2_window_close_requested_handler> close_request_handler;
   std::function<void()> browser_created;
   std::function<bool(UINT, WPARAM, LPARAM, LRESULT *)> main_window_hook;
+  new_window_handler new_window;
+  std::function<void()> close_requested;
+  std::function<void()> window_destroyed;
+  com_ref<ICoreWebView2Environment> shared_environment; // the first browser's, when given
 
   // Recovery
   webview2_recovery_policy recovery;

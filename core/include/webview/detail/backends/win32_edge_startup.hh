@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+struct ICoreWebView2Environment;
+
 namespace webview {
 namespace detail {
 
@@ -39,6 +41,12 @@ struct win32_edge_startup {
   // Drawn in the middle of an owned window, on `background`, until the browser appears.
   std::wstring starting_text;
   COLORREF background = RGB(255, 255, 255);
+  // The browser environment to make the first browser on (another engine's, so that both share
+  // one browser and profile); null starts one of its own. The engine holds its own reference.
+  ICoreWebView2Environment *environment = nullptr;
+  // The window that owns an owned main window (it stays above it and goes with it); none when
+  // null.
+  HWND owner = nullptr;
 };
 
 // Fills the client area with the background and draws the starting text in its middle.
