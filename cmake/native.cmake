@@ -51,6 +51,6 @@ endif()
 
 # The application's pure text rules also build natively.
 add_executable(app_rules_tests tests/app/shell_text_rules_test.cc tests/app/suite_origin_test.cc
-                               tests/app/window_placement_test.cc)
+                               tests/app/window_placement_test.cc tests/app/handover_text_test.cc)
 target_link_libraries(app_rules_tests PRIVATE GTest::gtest GTest::gtest_main)
 add_test(NAME app_rules_tests COMMAND app_rules_tests)

@@ -80,6 +80,11 @@ add_executable(shell_windows_test tests/app/shell_windows_test.cc)
 target_link_libraries(shell_windows_test PRIVATE webview_win32 gtest gtest_main)
 add_wine_test(shell_windows_test)
 
+# One program per user and session: the lock and the hand-over between two threads.
+add_executable(single_instance_test tests/windows/single_instance_test.cc)
+target_link_libraries(single_instance_test PRIVATE gtest gtest_main user32 advapi32)
+add_wine_test(single_instance_test)
+
 # The page scripts, the offline page and the configuration, turned into a header at build time.
 set(GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 set(APP_ASSETS_HH ${GENERATED_DIR}/app_assets.hh)

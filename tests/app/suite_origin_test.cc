@@ -1,7 +1,8 @@
-// Which documents the native services answer, which addresses reach the default browser, and
-// how bursts of calls are limited.
+// Which documents the native services answer, which addresses reach the default browser, where
+// pages' new windows go, and how bursts of calls are limited.
 #include "../../app/burst_limit.hh"
 #include "../../app/external_address.hh"
+#include "../../app/new_window_rules.hh"
 #include "../../app/suite_origin.hh"
 
 #include <gtest/gtest.h>
@@ -131,6 +132,26 @@ TEST(ExternalAddress, IsAtMost2048CharactersAfterEncoding) {
   EXPECT_EQ(external_address(longest + "a"), "");
   // 2046 characters that grow past the limit when their spaces are encoded.
   EXPECT_EQ(external_address(head + std::string(2046 - head.size(), ' ')), "");
+}
+
+TEST(NewWindow, SuiteDocumentsGetAWindowPopupsStayPopupsOtherLinksGoToTheBrowser) {
+  const auto place = [](const char *uri, bool popup) {
+    return place_for_new_window(uri, popup, sites);
+  };
+  EXPECT_EQ(place("https://zo-office.zorvel.net/suite/doc?id=1", false),
+            new_window_place::suite_window);
+  EXPECT_EQ(place("https://zo-office.zorvel.net/suite/doc?id=1", true),
+            new_window_place::suite_window);
+  EXPECT_EQ(place("https://login.example.test/authorize?x=1", true), new_window_place::popup);
+  EXPECT_EQ(place("about:blank", true), new_window_place::popup);
+  EXPECT_EQ(place("https://example.test/article", false), new_window_place::default_browser);
+  // Not https, or a suite look-alike over plain http: nothing opens.
+  EXPECT_EQ(place("http://example.test/", false), new_window_place::nowhere);
+  EXPECT_EQ(place("http://zo-office.zorvel.net/suite/", false), new_window_place::nowhere);
+  EXPECT_EQ(place("file:///C:/Windows/win.ini", true), new_window_place::nowhere);
+  EXPECT_EQ(place("javascript:alert(1)", true), new_window_place::nowhere);
+  EXPECT_EQ(place("data:text/html,hi", false), new_window_place::nowhere);
+  EXPECT_EQ(place("about:blank", false), new_window_place::nowhere);
 }
 
 TEST(BurstLimit, AllowsAFewInAnyWindowAndRecovers) {

@@ -54,3 +54,20 @@ TEST(WindowPlacement, BackOnItsMonitorOrCentredOnThePrimaryOne) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(WindowPlacement, FurtherWindowsCascadeAndStayOnTheWorkArea) {
+  const screen_rect work = primary.work; // 1920 x 1040
+  // Down and to the right by the step, same size.
+  EXPECT_EQ(cascaded_rect({100, 50, 1380, 890}, 31, work), (screen_rect{131, 81, 1411, 921}));
+  // One step more would cross the bottom edge: back to the work area's corner.
+  EXPECT_EQ(cascaded_rect({500, 150, 1780, 1020}, 31, work), (screen_rect{0, 0, 1280, 870}));
+  // On the second monitor, within its own work area.
+  EXPECT_EQ(cascaded_rect({3000, 1000, 4400, 1390}, 31, second.work),
+            (screen_rect{1920, 0, 3320, 390}));
+  // Larger than the work area: shrunk to it.
+  EXPECT_EQ(cascaded_rect({0, 0, 2500, 1200}, 31, work), (screen_rect{0, 0, 1920, 1040}));
+}
+
+} // namespace

@@ -1408,4 +1408,122 @@ TEST_F(App, HundredThousandPageCallsAreAllAnswered) {
   EXPECT_TRUE(released_everything(lines)) << "the application left objects of the browser alive";
 }
 
+// ---------------------------------------------------------------------------------------------
+// Windows that pages open: suite documents in windows of the program, popups owned by their
+// opener, other addresses in the default browser.
+
+// The root window of the web view that a "-> NewWindowOpened HWND URI" line names.
+HWND opened_window(const std::string &callback_rest) {
+  const auto hwnd = static_cast<std::uintptr_t>(std::stoull(callback_rest, nullptr, 16));
+  return GetAncestor(reinterpret_cast<HWND>(hwnd), GA_ROOT);
+}
+
+TEST_F(App, ASuiteDocumentOpensInAWindowOfTheProgramWithItsServices) {
+  const std::string document = "https://zo-office.zorvel.net/suite/doc?id=9";
+  const std::string config = "on=Navigate#1 +300 new_window " + document + "\n" +
+                             "on=NewWindowOpened#1 +400 web_message_from " + document +
+                             " {\"id\":\"n1\",\"method\":\"__zoNotify\",\"params\":[\"t\",\"b\"]}\n"
+                             "on=NewWindowOpened#1 +600 window_close_requested\n";
+  auto app = start(config);
+  HWND first = window_when_started(*app);
+  ASSERT_NE(first, nullptr);
+  auto lines = wait_for_log([](const std::vector<log_line> &l) {
+    return !callbacks_named(l, "NewWindowOpened").empty();
+  });
+  const auto opened = callbacks_named(lines, "NewWindowOpened");
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].substr(opened[0].find(' ') + 1), document);
+  HWND second = opened_window(opened[0]);
+  ASSERT_NE(second, first);
+  EXPECT_EQ(app->count_windows(L"webview"), 2);
+  EXPECT_EQ(GetWindow(second, GW_OWNER), nullptr) << "a window of its own, not a popup";
+  RECT a{}, b{};
+  GetWindowRect(first, &a);
+  GetWindowRect(second, &b);
+  EXPECT_GT(b.left, a.left) << "cascaded from the opener";
+  EXPECT_GT(b.top, a.top);
+  EXPECT_EQ(b.right - b.left, a.right - a.left);
+
+  // The page's window.close() closes the window a page opened; the call before was answered.
+  EXPECT_TRUE(eventually([&] { return !IsWindow(second); }, 10000));
+  lines = log();
+  // The new window's page scripts were in place before its web view was handed to the page.
+  const std::string page_script = filled_asset("native_bootstrap.js");
+  std::vector<long> script_lines;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i].callback && lines[i].name == "AddScriptToExecuteOnDocumentCreated" &&
+        lines[i].fields(2)[1].rfind(page_script, 0) == 0) {
+      script_lines.push_back(static_cast<long>(i));
+    }
+  }
+  ASSERT_EQ(script_lines.size(), 2u) << "the page scripts in each window";
+  EXPECT_LT(script_lines[1], index_of(lines, "put_NewWindow", "set"));
+  EXPECT_GE(index_of(lines, "put_Handled", "1"), 0);
+  EXPECT_EQ(replies(lines)["n1"], std::vector<std::string>{reply("n1", "\"true\"")});
+  EXPECT_EQ(close(*app, first), 0);
+}
+
+TEST_F(App, APopupIsOwnedByItsOpenerWithoutServicesAndClosesWithIt) {
+  const std::string signin = "https://login.example.test/authorize?c=1";
+  const std::string config =
+      // The first window is not a page's: its window.close() is ignored.
+      "on=Navigate#1 +300 window_close_requested\n"
+      "on=Navigate#1 +400 new_window " +
+      signin + " width=420,height=360\n" + "on=NewWindowOpened#1 +300 web_message_from " + signin +
+      " {\"id\":\"p1\",\"method\":\"__zoNotify\",\"params\":[\"t\",\"b\"]}\n"
+      "on=NewWindowOpened#1 +500 window_close_requested\n"
+      "on=NewWindowOpened#1 +900 new_window https://share.example.test/s "
+      "left=50,top=60,width=300,height=200\n"
+      "on=NewWindowOpened#2 +300 title Share this\n";
+  auto app = start(config);
+  HWND first = window_when_started(*app);
+  ASSERT_NE(first, nullptr);
+  const auto lines = wait_for_log([](const std::vector<log_line> &l) {
+    return callbacks_named(l, "NewWindowOpened").size() == 2 &&
+           !callbacks_named(l, "DocumentTitleChanged").empty();
+  });
+  const auto opened = callbacks_named(lines, "NewWindowOpened");
+  ASSERT_EQ(opened.size(), 2u);
+  HWND signin_window = opened_window(opened[0]);
+  HWND share = opened_window(opened[1]);
+  EXPECT_FALSE(IsWindow(signin_window)) << "closed by its page";
+  ASSERT_TRUE(IsWindow(first)) << "the first window stays when its page asks to close it";
+  ASSERT_TRUE(IsWindow(share));
+  EXPECT_EQ(GetWindow(share, GW_OWNER), first);
+  RECT client{}, frame{};
+  GetClientRect(share, &client);
+  GetWindowRect(share, &frame);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_EQ(frame.left, 50);
+  EXPECT_EQ(frame.top, 60);
+  EXPECT_TRUE(eventually([&] { return window_text(share) == L"Share this"; }, 5000))
+      << "the popup's title follows its page";
+  EXPECT_EQ(replies(lines).count("p1"), 0u) << "a popup has no services";
+  // The popups have none of the suite's page scripts either.
+  const std::string page_script = filled_asset("native_bootstrap.js");
+  int page_scripts = 0;
+  for (const auto &l : calls_named(lines, "AddScriptToExecuteOnDocumentCreated")) {
+    page_scripts += l.fields(2)[1].rfind(page_script, 0) == 0 ? 1 : 0;
+  }
+  EXPECT_EQ(page_scripts, 1);
+  // Closing the opener closes its popup, and the program ends.
+  EXPECT_EQ(close(*app, first), 0);
+  EXPECT_FALSE(IsWindow(share));
+}
+
+TEST_F(App, AnOutsideLinkFromAPageGoesToTheDefaultBrowser) {
+  const std::string config = "on=Navigate#1 +300 new_window https://example.test/article?a=1\n"
+                             "on=Navigate#1 +400 new_window http://example.test/plain\n"
+                             "on=Navigate#1 +500 new_window file:///C:/windows/win.ini\n"
+                             "on=Navigate#1 +1200 close\n";
+  auto app = start(config);
+  EXPECT_EQ(wait_closed(*app), 0);
+  const auto lines = log();
+  EXPECT_EQ(callbacks_named(lines, "NewWindowHandled").size(), 3u);
+  EXPECT_TRUE(callbacks_named(lines, "DefaultPopup").empty());
+  EXPECT_TRUE(callbacks_named(lines, "NewWindowOpened").empty());
+  EXPECT_EQ(opened_addresses(1), std::vector<std::string>{"https://example.test/article?a=1"});
+}
+
 } // namespace
