@@ -1456,6 +1456,9 @@ TEST_F(App, ASuiteDocumentOpensInAWindowOfTheProgramWithItsServices) {
       script_lines.push_back(static_cast<long>(i));
     }
   }
+  // One browser environment for both windows: the second asked the first's for its controller.
+  EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 1u);
+  EXPECT_EQ(calls_named(lines, "CreateCoreWebView2Controller").size(), 2u);
   ASSERT_EQ(script_lines.size(), 2u) << "the page scripts in each window";
   EXPECT_LT(script_lines[1], index_of(lines, "put_NewWindow", "set"));
   EXPECT_GE(index_of(lines, "put_Handled", "1"), 0);
