@@ -90,7 +90,8 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   export ZO_USE_DISPLAY=$DISPLAY
 else
   unset ZO_USE_DISPLAY
-  [ "$tour" = 1 ] && duration=${duration:-$((9 * (every + 6) + 30))}
+  # Time enough for every step of the tour (tools/standin_suite/tour.mjs) with a screenshot each.
+  [ "$tour" = 1 ] && duration=${duration:-$((14 * (every + 6) + 30))}
   duration=${duration:-60}
 fi
 scripts/wine-run.sh "$run" --start

@@ -39,6 +39,7 @@ using zbr::Json;
 
 const std::string editor_url = "https://zo-office.zorvel.net/en/suite/editor/";
 const std::string unsaved_url = "https://zo-office.zorvel.net/en/suite/unsaved/";
+const std::string windows_url = "https://zo-office.zorvel.net/en/suite/windows/";
 const std::wstring offline_title = L"زورفل أوفيس — لا يوجد اتصال";
 const std::wstring start_title = L"Zorvel Office (stand-in start page)";
 
@@ -276,6 +277,13 @@ protected:
     ASSERT_TRUE(run.title_becomes(start_title, 30000)) << to_utf8(run.title());
     ASSERT_TRUE(run.watch());
   }
+  // The same, then on the stand-in page that opens windows.
+  static void start_on_the_windows_page(ProgramRun &run) {
+    ASSERT_NO_FATAL_FAILURE(start_on_the_start_page(run));
+    run.go(windows_url);
+    ASSERT_TRUE(run.title_becomes(L"Windows (stand-in)")) << to_utf8(run.title());
+    ASSERT_TRUE(run.value_becomes("document.readyState", "\"complete\""));
+  }
 };
 
 // The suite is down at first: the offline page shows with its title; once the suite is up,
@@ -480,6 +488,48 @@ TEST_F(BrowserScenarios, OutsidePageGetsNothingAndTheLargestLaunchFileReachesThe
   EXPECT_TRUE(run.value_becomes("window.__standinDrops.map(function(d){return d.sha256})",
                                 std::string("[\"") + large_sha256 + "\"]", 60000));
   std::printf("largest launch file: %.1f s from start to the drop\n", to_drop);
+  EXPECT_EQ(run.close(), 0);
+}
+
+// A suite page opens a suite document with window.open: it shows in a new window of the program,
+// linked to its opener, whose page receives the document's window.opener.postMessage. Closing
+// both windows ends the program normally.
+TEST_F(BrowserScenarios, SuiteDocumentOpensInANewWindowLinkedToItsOpener) {
+  ProgramRun run(L"new-window", L"");
+  start_on_the_windows_page(run);
+  ASSERT_TRUE(run.click("#open-document"));
+  EXPECT_TRUE(run.value_becomes("window.__standinMessages",
+                                "[\"https://zo-office.zorvel.net: editor opened at "
+                                "https://zo-office.zorvel.net/en/suite/editor/?opened=1\"]",
+                                30000));
+  std::vector<std::wstring> titles;
+  EXPECT_TRUE(eventually([&] {
+    titles.clear();
+    for (HWND window : run.program().windows(L"webview")) {
+      titles.push_back(window_text(window));
+    }
+    return titles.size() == 2 &&
+           (titles[0] == L"Editor (stand-in)" || titles[1] == L"Editor (stand-in)");
+  })) << titles.size()
+      << " windows";
+  EXPECT_EQ(run.title(), L"Windows (stand-in)"); // the opener stays
+
+  for (HWND window : run.program().windows(L"webview")) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  EXPECT_EQ(run.program().wait(20000), 0);
+}
+
+// A link to a page outside the suite that asks for a new tab: the address goes to the default
+// browser, no window opens and the page stays.
+TEST_F(BrowserScenarios, OutsideLinkForANewTabOpensInTheDefaultBrowser) {
+  ProgramRun run(L"new-tab-link", L"");
+  start_on_the_windows_page(run);
+  ASSERT_TRUE(run.click("#outside-new-tab"));
+  EXPECT_EQ(opened_addresses(1),
+            (std::vector<std::string>{"https://outside.example.test/?via=new-tab-link"}));
+  EXPECT_EQ(run.program().count_windows(L"webview"), 1);
+  EXPECT_EQ(run.value("location.href"), zbr::quote(windows_url));
   EXPECT_EQ(run.close(), 0);
 }
 

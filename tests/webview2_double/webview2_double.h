@@ -46,6 +46,12 @@
 //                            WebView2's own dialog answers it (accepted) and no handler runs.
 // wv2d_raise_navigation_starting  a top-level navigation to `uri` (null: the current source)
 //                            starts; its id is the count of the program's navigations.
+// wv2d_raise_new_window      the page asks for a new window at `uri` (window.open, a link with a
+//                            target); `features` is window.open's feature text, e.g.
+//                            "left=10,top=20,width=400,height=300" (null: none, a plain window).
+//                            The request settles when the handlers return, or at the
+//                            Complete of a deferral one of them took (README.md).
+// wv2d_raise_window_close_requested  the page asks to close its window (window.close()).
 // wv2d_raise_*               raise an event on the newest open web view, synchronously, on the
 //                            calling thread; return the number of handlers invoked, or -1 when
 //                            no web view is open. `state` receives the permission state the
@@ -70,13 +76,61 @@
   X(int, wv2d_raise_script_dialog, (int kind, const wchar_t *message))                             \
   X(int, wv2d_raise_web_message_from, (const wchar_t *source, const wchar_t *text))                \
   X(int, wv2d_raise_content_loading, (void))                                                       \
-  X(int, wv2d_raise_navigation_starting, (const wchar_t *uri))
+  X(int, wv2d_raise_navigation_starting, (const wchar_t *uri))                                     \
+  X(int, wv2d_raise_new_window, (const wchar_t *uri, const wchar_t *features))                     \
+  X(int, wv2d_raise_window_close_requested, (void))
 
 #ifdef __cplusplus
+
+#include <unknwn.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+// The arguments of NewWindowRequested, as published (slot order included). They live in
+// namespace wv2d so that a declaration of the same interfaces elsewhere cannot clash with them;
+// the runtime hands them to handlers declared with the global names.
+struct ICoreWebView2;
+struct ICoreWebView2Deferral;
+
+namespace wv2d {
+
+struct DECLSPEC_UUID("5EAF559F-B46E-4397-8860-E422F287FF1E")
+    DECLSPEC_NOVTABLE ICoreWebView2WindowFeatures : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_HasPosition(BOOL *value) = 0;
+  /* 4 */ virtual HRESULT STDMETHODCALLTYPE get_HasSize(BOOL *value) = 0;
+  /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_Left(UINT32 *value) = 0;
+  /* 6 */ virtual HRESULT STDMETHODCALLTYPE get_Top(UINT32 *value) = 0;
+  /* 7 */ virtual HRESULT STDMETHODCALLTYPE get_Height(UINT32 *value) = 0;
+  /* 8 */ virtual HRESULT STDMETHODCALLTYPE get_Width(UINT32 *value) = 0;
+  /* 9 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayMenuBar(BOOL *value) = 0;
+  /* 10 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayStatus(BOOL *value) = 0;
+  /* 11 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayToolbar(BOOL *value) = 0;
+  /* 12 */ virtual HRESULT STDMETHODCALLTYPE get_ShouldDisplayScrollBars(BOOL *value) = 0;
+};
+
+struct DECLSPEC_UUID("34ACB11C-FC37-4418-9132-F9C21D1EAFB9")
+    DECLSPEC_NOVTABLE ICoreWebView2NewWindowRequestedEventArgs : public IUnknown {
+  /* 3 */ virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR *uri) = 0;
+  /* 4 */ virtual HRESULT STDMETHODCALLTYPE put_NewWindow(::ICoreWebView2 *new_window) = 0;
+  /* 5 */ virtual HRESULT STDMETHODCALLTYPE get_NewWindow(::ICoreWebView2 **new_window) = 0;
+  /* 6 */ virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+  /* 7 */ virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL *handled) = 0;
+  /* 8 */ virtual HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL *is_user_initiated) = 0;
+  /* 9 */ virtual HRESULT STDMETHODCALLTYPE GetDeferral(::ICoreWebView2Deferral **deferral) = 0;
+  /* 10 */ virtual HRESULT STDMETHODCALLTYPE
+  get_WindowFeatures(ICoreWebView2WindowFeatures **value) = 0;
+};
+
+} // namespace wv2d
+
+#ifdef __CRT_UUID_DECL
+__CRT_UUID_DECL(wv2d::ICoreWebView2WindowFeatures, 0x5EAF559F, 0xB46E, 0x4397, 0x88, 0x60, 0xE4,
+                0x22, 0xF2, 0x87, 0xFF, 0x1E)
+__CRT_UUID_DECL(wv2d::ICoreWebView2NewWindowRequestedEventArgs, 0x34ACB11C, 0xFC37, 0x4418, 0x91,
+                0x32, 0xF9, 0xC2, 0x1D, 0x1E, 0xAF, 0xB9)
+#endif
 
 namespace wv2d {
 

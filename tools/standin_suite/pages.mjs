@@ -60,6 +60,7 @@ Launch link: <b id="launch-link">${link === null ? '(none)' : escapeHtml(link)}<
 <li><a id="to-editor-ar" href="https://${mainHost}/suite/editor/">Editor page, Arabic</a></li>
 <li><a id="to-notify" href="https://${mainHost}/en/suite/notify/">Notification page</a></li>
 <li><a id="to-unsaved" href="https://${mainHost}/en/suite/unsaved/">A page with unsaved work</a> (closing the window asks first)</li>
+<li><a id="to-windows" href="https://${mainHost}/en/suite/windows/">A page that opens windows</a> (a document in a new window, a popup, a link to a new tab)</li>
 <li><a id="to-outside" href="https://${outsideHost}/">A page outside the suite</a> (shows the back/apps dock)</li>
 <li><a id="to-unreachable" href="https://${unreachableHost}/">A host that cannot be reached</a> (shows the offline page)</li>
 </ul>
@@ -89,6 +90,7 @@ appear below.</p>
 <p><a href="https://${appHost}/app/?platform=desktop">Back to the start page</a></p>`,
     script: `var drops = 0;
 window.__standinDrops = [];
+if (window.opener) window.opener.postMessage('editor opened at ' + location.href, '*');
 document.addEventListener('dragover', function (e) { e.preventDefault(); });
 document.addEventListener('drop', function (e) {
   e.preventDefault();
@@ -172,6 +174,50 @@ document.getElementById('make-change').onclick = function (e) {
   });
 }
 
+// Opens windows as suite pages do: a suite document in a new window, a small popup on a host
+// outside the suite, and an outside link that asks for a new tab. Messages from the windows it
+// opened (window.opener.postMessage) are listed, kept in window.__standinMessages and logged.
+function windowsPage() {
+  return page({
+    title: 'Windows (stand-in)',
+    heading: 'A page that opens windows (stand-in)',
+    body: `<p><button id="open-document" type="button">Open a document in a new window</button>
+<button id="open-popup" type="button">Open a popup (480 × 360)</button></p>
+<p><a id="outside-new-tab" target="_blank" href="https://${outsideHost}/?via=new-tab-link">A page
+outside the suite, in a new tab</a></p>
+<p>Messages from the opened windows:</p>
+<ul class="result" id="messages"></ul>`,
+    script: `window.__standinMessages = [];
+window.addEventListener('message', function (e) {
+  var text = e.origin + ': ' + e.data;
+  window.__standinMessages.push(text);
+  var li = document.createElement('li');
+  li.textContent = text;
+  document.getElementById('messages').appendChild(li);
+  console.log('Message from an opened window: ' + text);
+});
+document.getElementById('open-document').onclick = function () {
+  window.__standinDocument = window.open('https://${mainHost}/en/suite/editor/?opened=1');
+};
+document.getElementById('open-popup').onclick = function () {
+  window.__standinPopup = window.open('https://${outsideHost}/popup/', 'standin-popup',
+    'width=480,height=360');
+};`,
+  });
+}
+
+// A window opened by a script: it greets its opener and closes itself on request.
+function popupPage() {
+  return page({
+    title: 'Popup (stand-in)',
+    heading: 'A popup outside the suite (stand-in)',
+    body: `<p>A page on ${outsideHost} that a suite page opened in a small window.</p>
+<p><button id="close-popup" type="button">Close this window</button></p>`,
+    script: `if (window.opener) window.opener.postMessage('popup opened', '*');
+document.getElementById('close-popup').onclick = function () { window.close(); };`,
+  });
+}
+
 function outsidePage(url) {
   const second = url.pathname === '/second/';
   return page({
@@ -211,8 +257,10 @@ export function route(host, url) {
     if (p === '/suite/editor/') return html(editorPage(true));
     if (p === '/en/suite/notify/' || p === '/suite/notify/') return html(notifyPage());
     if (p === '/en/suite/unsaved/') return html(unsavedPage());
+    if (p === '/en/suite/windows/') return html(windowsPage());
   } else if (host === outsideHost) {
     if (p === '/' || p === '/second/') return html(outsidePage(url));
+    if (p === '/popup/') return html(popupPage());
   }
   return null;
 }

@@ -1,8 +1,9 @@
 // A tour of the stand-in suite inside the running program, for runs that nobody can click in:
 // it drives the program's page over the browser's DevTools endpoint (found in the browser-backed
 // runtime's profile folder) through the start page, the editor page and its update bar's link,
-// the notification page, the pages outside the suite with the dock's Back and Apps, and a host
-// that cannot be reached.
+// the notification page, the page that opens windows (a document in a new window, a popup that
+// then closes itself, an outside link for a new tab), the pages outside the suite with the dock's
+// Back and Apps, and a host that cannot be reached.
 // Each step is named after what the window shows once the step is done. The name is written to
 // STEP_FILE only once the page shows it (and STEP_FILE is emptied before the next step starts),
 // so a screenshot taken while STEP_FILE holds a name shows that step.
@@ -15,6 +16,13 @@ import { writeFileSync } from 'node:fs';
 import { appHost, mainHost, outsideHost } from './pages.mjs';
 import { connect, devtoolsPort, pageTarget, sleep } from '../run_support/devtools_client.mjs';
 
+// The page of another window (a popup) whose address starts with `prefix`, or null.
+async function windowAt(port, prefix) {
+  const targets = await fetch(`http://127.0.0.1:${port}/json/list`).then((r) => r.json()).catch(() => []);
+  const target = targets.find((t) => t.type === 'page' && t.url.startsWith(prefix));
+  return target ? connect(target.webSocketDebuggerUrl) : null;
+}
+
 const [profile, stepFile, dwellText, ...options] = process.argv.slice(2);
 const dwell = Number(dwellText || 6) * 1000;
 const only = options.includes('--steps') ? options[options.indexOf('--steps') + 1].split(',') : null;
@@ -24,7 +32,20 @@ const start = `https://${appHost}/app/?platform=desktop`;
 const at = (host, pathname) =>
   `location.host === ${JSON.stringify(host)} && location.pathname === ${JSON.stringify(pathname)}`;
 const loaded = 'document.readyState === "complete"';
-// [name, action, what is true once the window shows the step, time the window takes to draw it]
+// Not awaited: the page waits while the program decides about the window it asked for.
+const click = (id) => async () => {
+  page.send('Runtime.evaluate', { expression: `document.getElementById("${id}").click()`, userGesture: true })
+    .catch(() => {});
+};
+// The popup's own button, in the popup's page.
+const closePopup = async () => {
+  const popup = await windowAt(port, `https://${outsideHost}/popup/`);
+  if (!popup) return;
+  await popup.evaluate('document.getElementById("close-popup").click()').catch(() => {});
+  popup.close();
+};
+// [name, action (an expression, or a function), what is true once the window shows the step,
+// time the window takes to draw it]
 const steps = [
   ['start-page', null, `${at(appHost, '/app/')} && ${loaded}`],
   [withFile ? 'editor-with-dropped-file' : 'editor',
@@ -36,6 +57,15 @@ const steps = [
   ['notification-balloon', `location.href = "https://${mainHost}/en/suite/notify/?auto=native"`,
     `${at(mainHost, '/en/suite/notify/')} && document.title.indexOf("Notification answered") === 0`,
     3000], // the tray draws the balloon a moment after the answer
+  ['windows-page', `location.href = "https://${mainHost}/en/suite/windows/"`,
+    `${at(mainHost, '/en/suite/windows/')} && ${loaded}`],
+  // Clicks that open windows come with a user gesture, as a person's would.
+  ['document-in-new-window', click('open-document'),
+    'window.__standinMessages.some(function (m) { return m.indexOf("editor opened") >= 0; })', 1500],
+  ['popup', click('open-popup'),
+    'window.__standinMessages.indexOf("https://' + outsideHost + ': popup opened") >= 0', 1500],
+  ['popup-closed-itself', closePopup, '!!window.__standinPopup && window.__standinPopup.closed', 1500],
+  ['outside-link-opened-in-browser', click('outside-new-tab'), at(mainHost, '/en/suite/windows/')],
   ['outside-page-with-dock', `location.href = "https://${outsideHost}/"`,
     `${at(outsideHost, '/')} && ${loaded} && !!document.getElementById("zo-dock-back")`],
   ['second-outside-page', 'document.getElementById("to-second").click()',
@@ -48,7 +78,8 @@ const steps = [
     '!!document.getElementById("u") && !!document.getElementById("r")'],
 ].filter(([name]) => !only || only.includes(name) || (name.startsWith('editor') && only.includes('editor')));
 
-const page = await connect((await pageTarget(await devtoolsPort(profile))).webSocketDebuggerUrl);
+const port = await devtoolsPort(profile);
+const page = await connect((await pageTarget(port)).webSocketDebuggerUrl);
 const value = async (expression) => {
   try {
     return await page.evaluate(expression);
@@ -58,7 +89,8 @@ const value = async (expression) => {
 };
 for (const [name, action, shows, draw = 800] of steps) {
   writeFileSync(stepFile, '');
-  if (action) await value(action);
+  if (typeof action === 'function') await action().catch(() => {});
+  else if (action) await value(action);
   let shown = false;
   for (const end = Date.now() + 20000; !shown && Date.now() < end;) {
     shown = (await value(shows)) === true;

@@ -134,6 +134,14 @@ std::optional<Action> parse_action(std::string_view rest) {
     const std::string_view source = next_word(rest);
     action.source = unescape(source);
     valid = !source.empty() && action.source.has_value() && take_optional_text(rest, action.text);
+  } else if (kind == "new_window") {
+    action.kind = Action::Kind::new_window;
+    const std::string_view uri = next_word(rest);
+    action.source = unescape(uri);
+    valid = !uri.empty() && action.source.has_value() && take_optional_text(rest, action.text);
+  } else if (kind == "window_close_requested") {
+    action.kind = Action::Kind::window_close_requested;
+    valid = rest.empty();
   } else if (kind == "content_loading") {
     action.kind = Action::Kind::content_loading;
     valid = rest.empty();

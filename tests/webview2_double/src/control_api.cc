@@ -116,3 +116,14 @@ int wv2d_raise_document_title_changed(const wchar_t *title) {
   ensure_initialized();
   return raise_document_title_changed(wide(title));
 }
+
+int wv2d_raise_new_window(const wchar_t *uri, const wchar_t *features) {
+  ensure_initialized();
+  return raise_new_window(wide(uri),
+                          features ? std::optional<std::wstring>(features) : std::nullopt);
+}
+
+int wv2d_raise_window_close_requested(void) {
+  ensure_initialized();
+  return raise_window_close_requested();
+}

@@ -22,7 +22,8 @@ Registry &registry() {
 
 } // namespace
 
-Controller::Controller(HWND parent) : parent_(parent), web_view_(make_object<WebView>()) {
+Controller::Controller(HWND parent, unsigned environment)
+    : parent_(parent), web_view_(make_object<WebView>(environment)) {
   Registry &r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
   r.controllers.push_back(this);
@@ -44,6 +45,17 @@ ComPtr<Controller> Controller::newest_open() {
   for (auto it = r.controllers.rbegin(); it != r.controllers.rend(); ++it) {
     if (!(*it)->web_view_->closed()) {
       return ComPtr<Controller>(*it);
+    }
+  }
+  return {};
+}
+
+ComPtr<Controller> Controller::owning(const ICoreWebView2 *view) {
+  Registry &r = registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  for (Controller *controller : r.controllers) {
+    if (view && static_cast<const ICoreWebView2 *>(controller->web_view_.get()) == view) {
+      return ComPtr<Controller>(controller);
     }
   }
   return {};

@@ -16,10 +16,13 @@ namespace wv2d {
 
 class Controller final : public ComObject<ICoreWebView2Controller> {
 public:
-  explicit Controller(HWND parent);
+  // `environment` identifies the environment that made it (Environment::serial).
+  Controller(HWND parent, unsigned environment);
 
   // The newest live controller whose web view is open, or null.
   static ComPtr<Controller> newest_open();
+  // The live controller whose web view is `view`, or null (a web view not of the double).
+  static ComPtr<Controller> owning(const ICoreWebView2 *view);
 
   WebView *web_view() const { return web_view_.get(); }
   HWND parent() const { return parent_; }

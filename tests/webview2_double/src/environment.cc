@@ -6,9 +6,13 @@
 #include "page_backend.hh"
 #include "version.hh"
 
+#include <atomic>
 #include <utility>
 
 namespace wv2d {
+namespace {
+std::atomic<unsigned> last_serial{0};
+} // namespace
 
 HRESULT
 start_environment_creation(const std::wstring &user_data_folder,
@@ -30,7 +34,7 @@ start_environment_creation(const std::wstring &user_data_folder,
 }
 
 Environment::Environment(std::wstring user_data_folder)
-    : user_data_folder_(std::move(user_data_folder)) {}
+    : user_data_folder_(std::move(user_data_folder)), serial_(++last_serial) {}
 
 HRESULT STDMETHODCALLTYPE Environment::CreateCoreWebView2Controller(
     HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *handler) {
@@ -41,7 +45,7 @@ HRESULT STDMETHODCALLTYPE Environment::CreateCoreWebView2Controller(
     return E_INVALIDARG;
   }
   queue_callback(
-      [parent, handler = ComPtr(handler)] {
+      [parent, handler = ComPtr(handler), environment = serial_] {
         HRESULT result = S_OK;
         if (const auto fault = take_fault("ControllerCompleted")) {
           result = *fault;
@@ -49,7 +53,7 @@ HRESULT STDMETHODCALLTYPE Environment::CreateCoreWebView2Controller(
           result = E_ABORT; // the parent window was destroyed before creation finished
         } else if (const PageBackendFactory factory = page_backend_factory()) {
           // The controller is handed over once its page is ready.
-          auto controller = make_object<Controller>(parent);
+          auto controller = make_object<Controller>(parent, environment);
           WebView *view = controller->web_view();
           factory(parent, view, [controller, handler](std::unique_ptr<PageBackend> page) {
             if (!page) {
@@ -64,7 +68,7 @@ HRESULT STDMETHODCALLTYPE Environment::CreateCoreWebView2Controller(
           });
           return;
         } else {
-          const auto controller = make_object<Controller>(parent);
+          const auto controller = make_object<Controller>(parent, environment);
           log_callback("ControllerCompleted",
                        {Field::hresult(S_OK), Field::object(controller.get())});
           handler->Invoke(S_OK, controller.get());

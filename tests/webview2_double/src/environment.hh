@@ -22,6 +22,9 @@ class Environment final : public ComObject<ICoreWebView2Environment> {
 public:
   explicit Environment(std::wstring user_data_folder);
 
+  // Tells environments apart: distinct for every environment of the process.
+  unsigned serial() const { return serial_; }
+
   HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
       HWND parent, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler *handler) override;
   HRESULT STDMETHODCALLTYPE
@@ -36,6 +39,7 @@ public:
 
 private:
   const std::wstring user_data_folder_;
+  const unsigned serial_;
   EventList<ICoreWebView2NewBrowserVersionAvailableEventHandler> NewBrowserVersionAvailable_;
 };
 

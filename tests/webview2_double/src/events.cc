@@ -2,6 +2,7 @@
 
 #include "controller.hh"
 #include "log.hh"
+#include "window_features.hh"
 
 namespace wv2d {
 namespace {
@@ -71,6 +72,18 @@ int raise_script_dialog(int kind, const std::wstring &message) {
   return controller ? controller->web_view()->raise_script_dialog(
                           static_cast<COREWEBVIEW2_SCRIPT_DIALOG_KIND>(kind), message)
                     : -1;
+}
+
+int raise_new_window(const std::wstring &uri, const std::optional<std::wstring> &features) {
+  const auto controller = target("NewWindowRequested");
+  return controller ? controller->web_view()->raise_new_window_requested(
+                          uri, parse_window_features(features.value_or(L"")), true)
+                    : -1;
+}
+
+int raise_window_close_requested() {
+  const auto controller = target("WindowCloseRequested");
+  return controller ? controller->web_view()->raise_window_close_requested() : -1;
 }
 
 void close_main_window() {

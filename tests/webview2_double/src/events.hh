@@ -23,6 +23,9 @@ int raise_navigation_completed(bool is_success, int status,
 int raise_document_title_changed(const std::wstring &title);
 int raise_process_failed(int kind);
 int raise_script_dialog(int kind, const std::wstring &message);
+// `features`: window.open's feature text; none for a plain window.
+int raise_new_window(const std::wstring &uri, const std::optional<std::wstring> &features);
+int raise_window_close_requested();
 
 // Posts WM_CLOSE to the root window of the newest open controller's parent window.
 void close_main_window();

@@ -100,6 +100,12 @@ void perform(const Action &action) {
   case Action::Kind::script_dialog:
     raise_script_dialog(action.number, action.text.value_or(L""));
     break;
+  case Action::Kind::new_window:
+    raise_new_window(action.source.value_or(L""), action.text);
+    break;
+  case Action::Kind::window_close_requested:
+    raise_window_close_requested();
+    break;
   }
 }
 

@@ -15,18 +15,20 @@ namespace wv2d {
 
 struct Action {
   enum class Kind {
-    web_message,          // text: the message string
-    web_message_json,     // text: the JSON of a message that is not a string
-    web_message_from,     // source: the sender's address; text: the message string
-    content_loading,      // a new top-level document starts loading
-    navigation_starting,  // text: optional address being navigated to
-    permission,           // number: permission kind; text: address of the requesting page
-    navigation_completed, // number: IsSuccess; status: web error status; text: optional source
-    title,                // text: the new document title
-    close,                // WM_CLOSE to the root window of the newest controller's parent
-    quit,                 // PostQuitMessage(0) on the thread that runs the action
-    process_failed,       // number: COREWEBVIEW2_PROCESS_FAILED_KIND
-    script_dialog,        // number: COREWEBVIEW2_SCRIPT_DIALOG_KIND; text: optional message
+    web_message,            // text: the message string
+    web_message_json,       // text: the JSON of a message that is not a string
+    web_message_from,       // source: the sender's address; text: the message string
+    content_loading,        // a new top-level document starts loading
+    navigation_starting,    // text: optional address being navigated to
+    permission,             // number: permission kind; text: address of the requesting page
+    navigation_completed,   // number: IsSuccess; status: web error status; text: optional source
+    title,                  // text: the new document title
+    close,                  // WM_CLOSE to the root window of the newest controller's parent
+    quit,                   // PostQuitMessage(0) on the thread that runs the action
+    process_failed,         // number: COREWEBVIEW2_PROCESS_FAILED_KIND
+    script_dialog,          // number: COREWEBVIEW2_SCRIPT_DIALOG_KIND; text: optional message
+    new_window,             // source: the address; text: optional window features
+    window_close_requested, // the page asks to close its window
   };
   Kind kind = Kind::quit;
   int number = 0;

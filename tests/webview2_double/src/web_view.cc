@@ -42,7 +42,8 @@ void reset_script_ids() {
   last_script_id = 0;
 }
 
-WebView::WebView() : settings_(make_object<Settings>()) {}
+WebView::WebView(unsigned environment)
+    : environment_(environment), settings_(make_object<Settings>()) {}
 
 int WebView::raise_web_message(const std::wstring &message, bool is_json,
                                const std::optional<std::wstring> &source) {
@@ -152,6 +153,94 @@ int WebView::raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std
     args->answer();
   }
   return count;
+}
+
+int WebView::raise_new_window_requested(const std::wstring &uri,
+                                        const WindowFeatureValues &features, bool user_initiated,
+                                        NewWindowSettled settled) {
+  const ComPtr<WebView> self(this);
+  if (!settled) {
+    settled = [uri](const NewWindowDecision &decision) {
+      if (decision.new_window) {
+        decision.new_window->load_new_window(uri, decision.first_document_scripts);
+      }
+    };
+  }
+  const auto handlers = NewWindowRequested_.snapshot();
+  log_callback("NewWindowRequested", {Field::text(uri)});
+  const auto args = make_object<NewWindowRequestedEventArgs>(uri, features, user_initiated,
+                                                             environment_, std::move(settled));
+  // The handlers are declared with the global name of the arguments' interface.
+  const int count =
+      invoke_all(handlers, this,
+                 reinterpret_cast<::ICoreWebView2NewWindowRequestedEventArgs *>(
+                     static_cast<ICoreWebView2NewWindowRequestedEventArgs *>(args.get())));
+  if (!args->deferred()) {
+    args->settle();
+  }
+  return count;
+}
+
+int WebView::raise_window_close_requested() {
+  const ComPtr<WebView> self(this);
+  const auto handlers = WindowCloseRequested_.snapshot();
+  log_callback("WindowCloseRequested", {});
+  return invoke_all(handlers, this, static_cast<IUnknown *>(nullptr));
+}
+
+std::vector<std::wstring> WebView::script_ids() const {
+  std::vector<std::wstring> ids;
+  for (const auto &script : scripts_) {
+    ids.push_back(script.first);
+  }
+  return ids;
+}
+
+void WebView::load_new_window(const std::wstring &uri,
+                              const std::vector<std::wstring> &first_document_scripts) {
+  if (closed_) {
+    log_note("the new window's web view is closed: nothing loads");
+    return;
+  }
+  for (const auto &script : scripts_) {
+    if (std::find(first_document_scripts.begin(), first_document_scripts.end(), script.first) ==
+        first_document_scripts.end()) {
+      log_note("script " + escape(script.first, true) +
+               " was added after NewWindow: the first document runs without it");
+    }
+  }
+  source_ = uri;
+  ++navigation_id_;
+  navigation_pending_ = true;
+  if (page_) {
+    return; // the page loads the target and reports its own events
+  }
+  // Each step from the loop, as a real load: starting, the new document, its completion.
+  const ComPtr<WebView> self(this);
+  queue_callback([self, uri] {
+    if (self->closed_) {
+      return;
+    }
+    if (self->raise_navigation_starting(uri).second) {
+      queue_callback([self] {
+        if (!self->closed_) {
+          self->raise_navigation_completed(false, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED,
+                                           std::nullopt);
+        }
+      });
+      return;
+    }
+    queue_callback([self] {
+      if (!self->closed_) {
+        self->raise_content_loading();
+      }
+    });
+    queue_callback([self] {
+      if (!self->closed_) {
+        self->raise_navigation_completed(true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, std::nullopt);
+      }
+    });
+  });
 }
 
 void WebView::close() {

@@ -10,6 +10,12 @@
 // The raise_* functions deliver an event synchronously to every handler registered for it, in
 // registration order, and return how many handlers were invoked.
 //
+// NewWindowRequested settles as new_window_request.hh describes; without a page behind the web
+// views, the web view given as the new window then loads the target: its source becomes the
+// address, a navigation is counted, and NavigationStarting, ContentLoading and a successful
+// NavigationCompleted follow from the message loop (a canceled NavigationStarting is followed by
+// a NavigationCompleted that failed with OPERATION_CANCELED instead).
+//
 // AreDefaultScriptDialogsEnabled applies per document, as WebView2 reads it when a document
 // loads: its value is taken at ContentLoading, or, for a navigation of the program that
 // completes successfully without a ContentLoading, at that completion. The first document (before
@@ -22,6 +28,7 @@
 #include "com_object.hh"
 #include "event_args.hh"
 #include "event_list.hh"
+#include "new_window_request.hh"
 #include "page_backend.hh"
 #include "settings.hh"
 
@@ -38,7 +45,8 @@ void reset_script_ids();
 
 class WebView final : public ComObject<ICoreWebView2> {
 public:
-  WebView();
+  // `environment` identifies the environment that made it (Environment::serial).
+  explicit WebView(unsigned environment);
 
   int raise_web_message(const std::wstring &message, bool is_json,
                         const std::optional<std::wstring> &source = std::nullopt);
@@ -58,6 +66,24 @@ public:
   int raise_script_dialog(COREWEBVIEW2_SCRIPT_DIALOG_KIND kind, const std::wstring &message,
                           const std::optional<std::wstring> &uri = std::nullopt,
                           const std::wstring &default_text = {}, ScriptDialogAnswer answered = {});
+  // `settled` gets the handlers' decision; without one, a web view given as the new window
+  // loads `uri` as described above.
+  int raise_new_window_requested(const std::wstring &uri, const WindowFeatureValues &features,
+                                 bool user_initiated, NewWindowSettled settled = {});
+  // Handlers receive null arguments.
+  int raise_window_close_requested();
+  // Loads `uri` as the new window of a settled request: counts the navigation and, without a
+  // page behind the web view, raises its events (a page raises its own). A script not among
+  // `first_document_scripts` is noted as missing the first document.
+  void load_new_window(const std::wstring &uri,
+                       const std::vector<std::wstring> &first_document_scripts);
+  // The scripts added so far (their completion reported success): id and text.
+  const std::vector<std::pair<std::wstring, std::wstring>> &scripts() const { return scripts_; }
+  std::vector<std::wstring> script_ids() const;
+
+  unsigned environment() const { return environment_; }
+  // Whether the program has navigated it, or it has loaded a new window's target.
+  bool navigated() const { return navigation_id_ != 0; }
 
   // Releases every registered handler; events are no longer raised on this web view.
   void close();
@@ -137,6 +163,7 @@ private:
   WV2D_WEB_VIEW_EVENTS(WV2D_EVENT_MEMBER)
 #undef WV2D_EVENT_MEMBER
 
+  const unsigned environment_;
   ComPtr<Settings> settings_;
   std::wstring source_;
   std::wstring title_;

@@ -204,6 +204,12 @@ void DoubleTest::make_web_view(HWND parent, Ref<ICoreWebView2Controller> &contro
                                Ref<ICoreWebView2> &web_view) {
   Ref<ICoreWebView2Environment> environment;
   ASSERT_NO_FATAL_FAILURE(make_environment(environment));
+  make_controller(environment.get(), parent, controller, web_view);
+}
+
+void DoubleTest::make_controller(ICoreWebView2Environment *environment, HWND parent,
+                                 Ref<ICoreWebView2Controller> &controller,
+                                 Ref<ICoreWebView2> &web_view) {
   ControllerHandler handler;
   handler.on_invoke = [&](HRESULT result, ICoreWebView2Controller *created) {
     ASSERT_EQ(result, S_OK);

@@ -129,6 +129,12 @@ using ScriptDialogHandler = Handler<ICoreWebView2ScriptDialogOpeningEventHandler
 using NavigationStartingHandler =
     Handler<ICoreWebView2NavigationStartingEventHandler, ICoreWebView2 *,
             ICoreWebView2NavigationStartingEventArgs *>;
+using NewWindowHandler = Handler<ICoreWebView2NewWindowRequestedEventHandler, ICoreWebView2 *,
+                                 ICoreWebView2NewWindowRequestedEventArgs *>;
+using WindowCloseHandler =
+    Handler<ICoreWebView2WindowCloseRequestedEventHandler, ICoreWebView2 *, IUnknown *>;
+using ContentLoadingHandler = Handler<ICoreWebView2ContentLoadingEventHandler, ICoreWebView2 *,
+                                      ICoreWebView2ContentLoadingEventArgs *>;
 
 // Dispatches the thread's messages (all windows) until `done` holds or `timeout_ms` passes;
 // returns whether `done` holds.
@@ -196,8 +202,11 @@ protected:
 
   // An environment, created and completed.
   void make_environment(Ref<ICoreWebView2Environment> &environment);
-  // A controller for `parent` and its web view, created and completed; the log is cleared
-  // afterwards.
+  // A controller of `environment` for `parent` and its web view, created and completed; the log
+  // is cleared afterwards.
+  void make_controller(ICoreWebView2Environment *environment, HWND parent,
+                       Ref<ICoreWebView2Controller> &controller, Ref<ICoreWebView2> &web_view);
+  // The same in an environment of its own.
   void make_web_view(HWND parent, Ref<ICoreWebView2Controller> &controller,
                      Ref<ICoreWebView2> &web_view);
 

@@ -1,13 +1,16 @@
 #include "browser_page.hh"
 
 #include "frame_decoder.hh"
+#include "opened_windows.hh"
 #include "script_dialog.hh"
+#include "utf8.hh"
 #include "web_error_status.hh"
 
 #include "src/callback_queue.hh"
 #include "src/log.hh"
 #include "src/web_view.hh"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -16,25 +19,10 @@ namespace {
 
 int live_pages = 0;
 
-std::wstring wide(const std::string &s) {
-  if (s.empty()) {
-    return {};
-  }
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-  return w;
-}
-
-std::string narrow(const std::wstring &w) {
-  if (w.empty()) {
-    return {};
-  }
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-  return s;
+// The live pages by the target they show.
+std::map<std::string, BrowserPage *> &pages() {
+  static auto *by_target = new std::map<std::string, BrowserPage *>;
+  return *by_target;
 }
 
 // Runs in every new document before its own scripts: window.chrome.webview.postMessage over
@@ -96,7 +84,8 @@ void raise_process_failed(wv2d::WebView *view, int kind) {
 } // namespace
 
 BrowserPage::BrowserPage(HWND parent, wv2d::WebView *view, BrowserProcess *browser)
-    : parent_(parent), view_(view), browser_(browser) {
+    : parent_(parent), view_(view), browser_(browser),
+      opened_(std::make_unique<OpenedWindows>(view, browser)) {
   ++live_pages;
   window_ = std::make_unique<PageWindow>(
       parent,
@@ -140,34 +129,125 @@ void BrowserPage::create(HWND parent, wv2d::WebView *view,
                       return fail("Target.attachToTarget");
                     }
                     page->session_ = attached["sessionId"].str();
-                    page->browser_->add_session(
-                        page->session_, [page](const std::string &method, const Json &params) {
-                          page->on_event(method, params);
-                        });
+                    pages()[page->target_] = page;
+                    page->browser_->on_browser_event(&BrowserPage::on_browser_event);
+                    page->browser_->watch_new_targets(); // a page exists now
                     page->browser_->on_lost([page] {
                       if (!page->closed_) {
                         raise_process_failed(page->view_, 0); // the browser process is gone
                       }
                     });
-                    // Scripts and bindings need their domains enabled in this session.
-                    page->send("Page.enable");
-                    page->send("Runtime.enable");
-                    page->send("Network.enable");
-                    page->send("Runtime.addBinding", "{\"name\":\"__zoRuntimePost\"}");
-                    page->send("Runtime.addBinding", "{\"name\":\"__zoRuntimeTitle\"}");
-                    page->send("Emulation.setFocusEmulationEnabled", "{\"enabled\":true}");
-                    page->apply_metrics();
-                    page->send("Page.addScriptToEvaluateOnNewDocument",
-                               "{\"source\":" + quote(kDocumentScript) + "}",
-                               [page, ready, fail](const Json &, const Json &script_error) {
-                                 if (!script_error.is_null()) {
-                                   return fail("Page.addScriptToEvaluateOnNewDocument");
-                                 }
-                                 wv2d::log_note("browser: page " + page->target_ + " ready");
-                                 ready(std::unique_ptr<wv2d::PageBackend>(page));
-                               });
+                    page->set_up_session([page, ready, fail](bool ok) {
+                      if (!ok) {
+                        return fail("Page.addScriptToEvaluateOnNewDocument");
+                      }
+                      wv2d::log_note("browser: page " + page->target_ + " ready");
+                      ready(std::unique_ptr<wv2d::PageBackend>(page));
+                    });
                   });
          });
+}
+
+void BrowserPage::set_up_session(std::function<void(bool)> ready) {
+  browser_->add_session(session_, [this](const std::string &method, const Json &params) {
+    on_event(method, params);
+  });
+  // Scripts and bindings need their domains enabled in this session.
+  send("Page.enable");
+  send("Runtime.enable");
+  send("Network.enable");
+  send("Runtime.addBinding", "{\"name\":\"__zoRuntimePost\"}");
+  send("Runtime.addBinding", "{\"name\":\"__zoRuntimeTitle\"}");
+  send("Emulation.setFocusEmulationEnabled", "{\"enabled\":true}");
+  apply_metrics();
+  send("Page.addScriptToEvaluateOnNewDocument", "{\"source\":" + quote(kDocumentScript) + "}",
+       [ready](const Json &, const Json &error) {
+         if (!error.is_null()) {
+           wv2d::log_note("browser: " + error["message"].str());
+         }
+         ready(error.is_null());
+       });
+}
+
+void BrowserPage::take_over(const std::string &target, const std::string &session,
+                            const std::vector<std::wstring> &first_document_scripts) {
+  if (closed_) {
+    browser_->connection().send("Target.closeTarget", "{\"targetId\":" + quote(target) + "}");
+    return;
+  }
+  // The tab of its own goes; the new window's target shows in its place.
+  pages().erase(target_);
+  browser_->remove_session(session_);
+  browser_->connection().send("Target.closeTarget", "{\"targetId\":" + quote(target_) + "}");
+  target_ = target;
+  session_ = session;
+  pages()[target_] = this;
+  document_url_.clear();
+  text_document_url_.clear();
+  error_page_ = false;
+  title_reported_ = false;
+  last_title_.clear();
+  stayed_ = false;
+  document_requests_.clear();
+  requested_url_.clear();
+  top_contexts_.clear();
+  script_ids_.clear();
+  wv2d::log_note("browser: page " + target_ + " is the new window");
+  set_up_session([](bool) {});
+  // Scripts are per session: the web view's go into this one, those added before it was given as
+  // the new window ahead of the first document, the others after it.
+  const auto first = [&](const std::wstring &id) {
+    return std::find(first_document_scripts.begin(), first_document_scripts.end(), id) !=
+           first_document_scripts.end();
+  };
+  for (const auto &[id, script] : view_->scripts()) {
+    if (first(id)) {
+      add_script(id, script, [](HRESULT) {});
+    }
+  }
+  send("Runtime.runIfWaitingForDebugger");
+  for (const auto &[id, script] : view_->scripts()) {
+    if (!first(id)) {
+      add_script(id, script, [](HRESULT) {});
+    }
+  }
+}
+
+void BrowserPage::on_target_gone() {
+  // The page closed its window (window.close(); the browser allows it only in a window that a
+  // script opened).
+  pages().erase(target_);
+  browser_->remove_session(session_);
+  wv2d::log_note("browser: page " + target_ + " closed its window");
+  view_->raise_window_close_requested();
+}
+
+BrowserPage *BrowserPage::showing(const std::string &target) {
+  const auto found = pages().find(target);
+  return found == pages().end() ? nullptr : found->second;
+}
+
+void BrowserPage::on_browser_event(const std::string &method, const Json &params) {
+  // Only a new target is paused; the event also tells of every session a page attaches itself.
+  if (method == "Target.attachedToTarget" && params["waitingForDebugger"].boolean()) {
+    const Json &info = params["targetInfo"];
+    const std::string session = params["sessionId"].str();
+    BrowserPage *opener = info["type"].str() == "page" ? showing(info["openerId"].str()) : nullptr;
+    if (opener && !opener->closed_) {
+      const wv2d::ComPtr<wv2d::WebView> hold(opener->view_);
+      opener->opened_->on_target_attached(info["targetId"].str(), session);
+      return;
+    }
+    // Any other (a new web view's own tab, the runtime's own popups) runs without this session.
+    DevToolsConnection &c = BrowserProcess::get()->connection();
+    c.send("Runtime.runIfWaitingForDebugger", "{}", session);
+    c.send("Target.detachFromTarget", "{\"sessionId\":" + quote(session) + "}");
+  } else if (method == "Target.targetDestroyed") {
+    if (BrowserPage *page = showing(params["targetId"].str())) {
+      const wv2d::ComPtr<wv2d::WebView> hold(page->view_);
+      page->on_target_gone();
+    }
+  }
 }
 
 void BrowserPage::send(const std::string &method, const std::string &params,
@@ -331,6 +411,7 @@ void BrowserPage::close() {
     return;
   }
   if (!session_.empty()) {
+    pages().erase(target_);
     send("Target.closeTarget", "{\"targetId\":" + quote(target_) + "}");
     browser_->remove_session(session_);
   }
@@ -505,6 +586,8 @@ void BrowserPage::on_event(const std::string &method, const Json &params) {
     on_binding(params);
   } else if (method == "Page.javascriptDialogOpening") {
     on_dialog(params);
+  } else if (method == "Page.windowOpen") {
+    opened_->on_window_open(params);
   } else if (method == "Inspector.targetCrashed") {
     wv2d::log_note("browser: renderer crashed");
     raise_process_failed(view_, 1); // the page's renderer is gone; Reload recovers

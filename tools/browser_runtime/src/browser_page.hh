@@ -2,12 +2,15 @@
 // over one DevTools session, drawn in the controller's child window. It turns the browser's
 // events into the web view's events: navigation completed (with the error status of the
 // network error), document title, web messages from the top document, script dialogs, the
-// renderer's crash.
+// renderer's crash, the windows the page opens (opened_windows.hh) and the end of its target by
+// the page's own window.close(). Given as a new window, it shows that window's target instead of
+// its own tab.
 
 #ifndef ZBR_BROWSER_PAGE_HH
 #define ZBR_BROWSER_PAGE_HH
 
 #include "browser_process.hh"
+#include "opened_windows.hh"
 #include "page_window.hh"
 
 #include "src/page_backend.hh"
@@ -16,6 +19,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace wv2d {
 class WebView;
@@ -43,11 +47,28 @@ public:
   void reload() override;
   void close() override;
 
+  // Shows `target` (a new window, paused, attached as `session`) instead of its own tab, which is
+  // closed: the session is set up with the web view's scripts, those of `first_document_scripts`
+  // before the target runs, the others after, then it runs.
+  void take_over(const std::string &target, const std::string &session,
+                 const std::vector<std::wstring> &first_document_scripts);
+
+  // The live page showing `target`, or null.
+  static BrowserPage *showing(const std::string &target);
+  // Events of the browser itself: targets attached (the new windows of pages, paused) and
+  // destroyed (a page's window.close()).
+  static void on_browser_event(const std::string &method, const Json &params);
+
 private:
   BrowserPage(HWND parent, wv2d::WebView *view, BrowserProcess *browser);
 
   void send(const std::string &method, const std::string &params = "{}",
             DevToolsConnection::Reply reply = {});
+  // Routes the session's events here, enables its domains and adds the document script; `ready`
+  // tells whether that script was added.
+  void set_up_session(std::function<void(bool)> ready);
+  // The target ended without the program closing it: the page closed its window.
+  void on_target_gone();
   void on_event(const std::string &method, const Json &params);
   void on_frame_navigated(const Json &frame);
   void on_navigation_starting(const std::string &url);
@@ -64,6 +85,7 @@ private:
   wv2d::WebView *view_; // owns this page
   BrowserProcess *browser_;
   std::unique_ptr<PageWindow> window_;
+  std::unique_ptr<OpenedWindows> opened_;
   std::string target_;
   std::string session_;
   bool closed_ = false;

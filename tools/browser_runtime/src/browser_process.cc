@@ -89,11 +89,13 @@ bool BrowserProcess::start() {
   DeleteFileW(port_file.c_str()); // the browser leaves it behind when it exits
 
   // The suite's host names map to loopback here: the local-network checks would refuse requests
-  // from documents that are not secure contexts, such as the offline page's probe.
+  // from documents that are not secure contexts, such as the offline page's probe. WebView2 has no
+  // popup blocker: a page's window.open always asks for a window.
   std::wstring command = L"\"" + chromium + L"\"";
   command += L" --headless=new --remote-debugging-port=0 --remote-debugging-address=127.0.0.1"
              L" --no-first-run --no-default-browser-check --disable-background-networking"
              L" --disable-component-update --no-sandbox --disable-gpu --ignore-certificate-errors"
+             L" --disable-popup-blocking"
              L" --disable-features=Translate,MediaRouter,"
              L"BlockInsecurePrivateNetworkRequests,PrivateNetworkAccessSendPreflights,"
              L"LocalNetworkAccessChecks --log-level=3"
@@ -141,6 +143,13 @@ bool BrowserProcess::start() {
   wv2d::log_note("browser: DevTools on 127.0.0.1:" + std::to_string(port));
   connection_.on_event(
       [this](const std::string &session, const std::string &method, const Json &params) {
+        if (session.empty()) {
+          if (browser_events_) {
+            const SessionHandler handler = browser_events_;
+            handler(method, params);
+          }
+          return;
+        }
         const auto found = sessions_.find(session);
         if (found != sessions_.end()) {
           const SessionHandler handler = found->second; // may remove itself
@@ -164,6 +173,16 @@ void BrowserProcess::add_session(const std::string &session, SessionHandler hand
 
 void BrowserProcess::remove_session(const std::string &session) {
   sessions_.erase(session);
+}
+
+void BrowserProcess::watch_new_targets() {
+  if (watching_) {
+    return;
+  }
+  watching_ = true;
+  connection_.send("Target.setDiscoverTargets", "{\"discover\":true}");
+  connection_.send("Target.setAutoAttach",
+                   "{\"autoAttach\":true,\"waitForDebuggerOnStart\":true,\"flatten\":true}");
 }
 
 void BrowserProcess::close() {

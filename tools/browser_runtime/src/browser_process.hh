@@ -33,6 +33,12 @@ public:
   void remove_session(const std::string &session);
   // Called for every session when the browser is gone.
   void on_lost(std::function<void()> handler) { lost_handlers_.push_back(std::move(handler)); }
+  // Receives the events of the browser itself (no session).
+  void on_browser_event(SessionHandler handler) { browser_events_ = std::move(handler); }
+  // From now on, every new target is attached, paused before it loads (the windows pages open),
+  // and destroyed targets are reported. Only once a page exists: before that, Target.createTarget
+  // hung. Does something the first time only.
+  void watch_new_targets();
 
   // Browser.close, waiting briefly for the browser to go.
   void close();
@@ -46,6 +52,8 @@ private:
   DevToolsConnection connection_;
   std::map<std::string, SessionHandler> sessions_;
   std::vector<std::function<void()>> lost_handlers_;
+  SessionHandler browser_events_;
+  bool watching_ = false;
   std::wstring profile_;
   bool remove_profile_ = false;
   bool closed_ = false;

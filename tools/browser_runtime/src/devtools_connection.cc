@@ -172,14 +172,22 @@ std::optional<Json> DevToolsConnection::call(const std::string &method, const st
     }
   });
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;
-  while (!done && !lost_ && GetTickCount64() < deadline) {
+  std::optional<WPARAM> quit;
+  while (!done && !lost_ && !quit && GetTickCount64() < deadline) {
     MSG m;
     if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_QUIT) {
+        quit = m.wParam; // the program is ending: stop waiting
+        break;
+      }
       TranslateMessage(&m);
       DispatchMessageW(&m);
     } else {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
+  }
+  if (quit) {
+    PostQuitMessage(static_cast<int>(*quit)); // the program's own loop must still see it
   }
   if (!done) {
     // A reply that comes later has no one waiting for it.

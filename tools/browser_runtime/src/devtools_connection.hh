@@ -38,7 +38,8 @@ public:
   // `params` is a JSON object text; `session` empty for the browser itself.
   void send(const std::string &method, const std::string &params = "{}",
             const std::string &session = {}, Reply reply = {});
-  // Sends and runs the thread's messages until the reply comes or `timeout_ms` passes.
+  // Sends and runs the thread's messages until the reply comes or `timeout_ms` passes; a quit
+  // message ends the wait and is posted again for the thread's own loop.
   std::optional<Json> call(const std::string &method, const std::string &params = "{}",
                            const std::string &session = {}, DWORD timeout_ms = 10000);
 

@@ -1,10 +1,11 @@
 // The browser-backed runtime's own protocol handling: JSON of the browser's messages, WebSocket
-// frames both ways, the handshake key, the error statuses of the browser's network errors and
-// the page's script dialogs.
+// frames both ways, the handshake key, the error statuses of the browser's network errors, the
+// page's script dialogs and the windows it opens.
 #include "../src/json.hh"
 #include "../src/script_dialog.hh"
 #include "../src/web_error_status.hh"
 #include "../src/websocket_frames.hh"
+#include "../src/window_open.hh"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,26 @@ TEST(ScriptDialog, KindsAndAnswers) {
   EXPECT_EQ(zbr::script_dialog_answer(3, true, ""), "{\"accept\":true}");
   EXPECT_EQ(zbr::script_dialog_answer(3, false, ""), "{\"accept\":false}");
   EXPECT_EQ(zbr::script_dialog_answer(1, true, "ignored"), "{\"accept\":true}");
+}
+
+// Page.windowOpen as Chromium sends it: a popup with a size, a link with a target.
+TEST(WindowOpen, AddressFeatureTextAndGesture) {
+  const auto popup = Json::parse(
+      R"({"url":"https://outside.example.test/popup/","windowName":"p",)"
+      R"("windowFeatures":["width=400","height=300","resizable"],"userGesture":false})");
+  ASSERT_TRUE(popup);
+  const zbr::WindowOpen a = zbr::window_open(*popup);
+  EXPECT_EQ(a.url, "https://outside.example.test/popup/");
+  EXPECT_EQ(a.features, "width=400,height=300,resizable");
+  EXPECT_FALSE(a.user_gesture);
+
+  const auto link = Json::parse(
+      R"({"url":"https://x.test/","windowName":"_blank","windowFeatures":["menubar","toolbar",)"
+      R"("status","scrollbars","resizable","noopener"],"userGesture":true})");
+  ASSERT_TRUE(link);
+  const zbr::WindowOpen b = zbr::window_open(*link);
+  EXPECT_EQ(b.features, "menubar,toolbar,status,scrollbars,resizable,noopener");
+  EXPECT_TRUE(b.user_gesture);
 }
 
 } // namespace
