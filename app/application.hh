@@ -323,7 +323,10 @@ private:
     }
   }
 
+  // What was still to be done for the windows (requests of pages among it) goes first, while
+  // the browsers that made the requests are still there.
   void close_all() {
+    tasks_.drop_queued();
     while (!windows_.empty()) {
       forget(windows_.front()->id);
     }

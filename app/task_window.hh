@@ -28,14 +28,18 @@ public:
 
   // Tasks still queued are dropped unrun.
   ~task_window() {
-    if (window_ == nullptr) {
-      return;
+    if (window_ != nullptr) {
+      drop_queued();
+      DestroyWindow(window_);
     }
+  }
+
+  // Frees the tasks queued so far without running them.
+  void drop_queued() {
     MSG msg;
-    while (PeekMessageW(&msg, window_, run_task, run_task, PM_REMOVE)) {
+    while (window_ != nullptr && PeekMessageW(&msg, window_, run_task, run_task, PM_REMOVE)) {
       delete reinterpret_cast<std::function<void()> *>(msg.lParam);
     }
-    DestroyWindow(window_);
   }
 
   // False when the task cannot be queued (it is then dropped).
