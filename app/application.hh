@@ -318,6 +318,16 @@ private:
         if (gone->role != window_role::popup) {
           last_closed_lost_ = gone->engine->browser_lost();
         }
+        gone.reset();
+        window *other = most_recent();
+        if (last_closed_lost_ && other != nullptr) {
+          // The user's other windows stay; the one that closed is explained now, not at the end.
+          last_closed_lost_ = false;
+          if (MessageBoxW(other->handle, browser_lost_prompt, app_title,
+                          MB_YESNO | MB_ICONWARNING) == IDYES) {
+            open_in_browser(widen(config::start_url));
+          }
+        }
         return;
       }
     }

@@ -1529,4 +1529,21 @@ TEST_F(App, AnOutsideLinkFromAPageGoesToTheDefaultBrowser) {
   EXPECT_EQ(opened_addresses(1), std::vector<std::string>{"https://example.test/article?a=1"});
 }
 
+TEST_F(App, AWindowWhoseBrowserKeepsFailingIsExplainedWhileTheOthersStay) {
+  // The suite window a page opened fails, and so does each of its three replacements.
+  auto app = start("on=Navigate#1 +300 new_window https://zo-office.zorvel.net/suite/doc?id=3\n"
+                   "on=NewWindowOpened#1 +300 process_failed 0\n"
+                   "on=Navigate#2-4 +50 process_failed 0\n");
+  HWND first = window_when_started(*app);
+  ASSERT_NE(first, nullptr);
+  const message_box prompt = wait_for_prompt(*app);
+  ASSERT_NE(prompt.handle, nullptr) << "no prompt";
+  EXPECT_EQ(prompt.text, expected::browser_lost_prompt);
+  EXPECT_EQ(GetWindow(prompt.handle, GW_OWNER), first) << "over the window that stays";
+  answer(*app, prompt, IDYES);
+  EXPECT_EQ(opened_addresses(1), std::vector<std::string>{start_url});
+  EXPECT_EQ(app->windows(L"webview"), std::vector<HWND>{first});
+  EXPECT_EQ(close(*app, first), 0) << "the program went on normally";
+}
+
 } // namespace
