@@ -20,6 +20,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -98,12 +99,14 @@ public:
     }
   }
 
-  // Runs until the last window has closed.
+  // Runs until the last window has closed. Closed windows' engines go between messages of
+  // this loop only: never inside a wait of an engine, which may be the closed one.
   void run() {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+      forget_closed();
     }
     close_all();
   }
@@ -123,6 +126,7 @@ private:
     std::unique_ptr<engine> engine;
     HWND handle = nullptr;
     std::shared_ptr<service_policy> policy;
+    bool closed = false; // its window is gone; the engine goes from the main loop
   };
 
   struct window_spec {
@@ -175,9 +179,10 @@ private:
     engine &e = *w.engine;
     const std::uint64_t id = w.id;
     const HWND handle = w.handle;
-    e.set_window_destroyed_handler([this, id, handle] {
+    e.set_window_destroyed_handler([this, &w, handle] {
       remove_tray_icon_of(handle);
-      tasks_.post([this, id] { forget(id); }); // not from inside the window's own procedure
+      w.closed = true;
+      ++closed_count_;
     });
     e.set_main_window_hook([this, &w](UINT msg, WPARAM wp, LPARAM lp, LRESULT *result) {
       if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && w.role != window_role::popup) {
@@ -309,7 +314,20 @@ private:
     return nullptr;
   }
 
-  // A closed window's engine goes; taken out of the list first, as its destruction runs the loop.
+  void forget_closed() {
+    while (closed_count_ > 0) {
+      const auto closed = std::find_if(windows_.begin(), windows_.end(),
+                                       [](const std::unique_ptr<window> &w) { return w->closed; });
+      if (closed == windows_.end()) {
+        closed_count_ = 0;
+        return;
+      }
+      --closed_count_;
+      forget((*closed)->id);
+    }
+  }
+
+  // A window's engine goes; taken out of the list first, as its destruction runs the loop.
   void forget(std::uint64_t id) {
     for (auto it = windows_.begin(); it != windows_.end(); ++it) {
       if ((*it)->id == id) {
@@ -348,6 +366,7 @@ private:
   std::list<std::unique_ptr<window>> windows_;
   std::uint64_t last_id_ = 0;
   std::uint64_t recent_id_ = 0;
+  int closed_count_ = 0; // windows closed and not yet forgotten
   bool started_ = false;
   bool last_closed_lost_ = false;
   std::deque<std::pair<handover_kind, std::wstring>> waiting_handovers_;
