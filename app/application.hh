@@ -50,11 +50,11 @@ public:
   // Opens the first window on the start page (with the link, or holding the launch file).
   // Throws webview::exception when its browser cannot be made, as an engine does.
   void open_first(launch_state launch) {
-    window_spec spec;
-    spec.role = window_role::first;
-    spec.launch = std::move(launch);
-    spec.place = place_first_window;
-    window &w = make_window(std::move(spec));
+    window_plan plan;
+    plan.role = window_role::first;
+    plan.launch = std::move(launch);
+    plan.place = place_first_window;
+    window &w = make_window(std::move(plan));
     w.engine->navigate(first_address(w.launch));
     started_ = true;
     for (auto &waiting : waiting_handovers_) {
@@ -84,14 +84,14 @@ public:
       return;
     }
     window *recent = most_recent();
-    window_spec spec;
-    spec.role = window_role::suite;
-    spec.launch = std::move(launch);
-    spec.environment = recent != nullptr ? recent->engine->browser_environment() : nullptr;
+    window_plan plan;
+    plan.role = window_role::suite;
+    plan.launch = std::move(launch);
+    plan.environment = recent != nullptr ? recent->engine->browser_environment() : nullptr;
     const HWND from = recent != nullptr ? recent->handle : nullptr;
-    spec.place = [from](HWND w) { place_cascaded(w, from); };
+    plan.place = [from](HWND w) { place_cascaded(w, from); };
     try {
-      window &w = make_window(std::move(spec));
+      window &w = make_window(std::move(plan));
       w.engine->navigate(first_address(w.launch));
       bring_to_front(w.handle);
     } catch (const std::exception &) {
@@ -129,7 +129,7 @@ private:
     bool closed = false; // its window is gone; the engine goes from the main loop
   };
 
-  struct window_spec {
+  struct window_plan {
     window_role role = window_role::suite;
     bool opened_by_page = false;
     launch_state launch;
@@ -139,30 +139,30 @@ private:
     std::function<void(HWND)> place;
   };
 
-  window &make_window(window_spec spec) {
+  window &make_window(window_plan plan) {
     auto w = std::make_unique<window>();
     w->id = ++last_id_;
-    w->role = spec.role;
-    w->opened_by_page = spec.opened_by_page;
-    w->launch = std::move(spec.launch);
+    w->role = plan.role;
+    w->opened_by_page = plan.opened_by_page;
+    w->launch = std::move(plan.launch);
     window *self = w.get();
     webview::detail::win32_edge_startup startup;
     startup.starting_text = starting_text;
     startup.background = RGB(app_background_rgb[0], app_background_rgb[1], app_background_rgb[2]);
-    startup.environment = spec.environment;
-    startup.owner = spec.owner;
-    startup.before_show = [place = std::move(spec.place)](HWND h) {
+    startup.environment = plan.environment;
+    startup.owner = plan.owner;
+    startup.before_show = [place = std::move(plan.place)](HWND h) {
       set_window_icons(h);
       if (place) {
         place(h);
       }
     };
-    startup.before_browser = [self, width = spec.width, height = spec.height](engine &e) {
+    startup.before_browser = [self, width = plan.width, height = plan.height](engine &e) {
       e.set_title(self->role == window_role::popup ? narrow(app_short_title) : app_title_utf8);
       e.set_size(width, height, webview::hint_none);
       self->handle = static_cast<HWND>(e.get_window().value());
     };
-    if (spec.role == window_role::first) {
+    if (plan.role == window_role::first) {
       startup.on_browser_data_problem = [this, self](webview::detail::browser_data_problem p) {
         return answer_browser_data_problem(self->handle, p);
       };
@@ -182,7 +182,6 @@ private:
     e.set_window_destroyed_handler([this, &w, handle] {
       remove_tray_icon_of(handle);
       w.closed = true;
-      ++closed_count_;
     });
     e.set_main_window_hook([this, &w](UINT msg, WPARAM wp, LPARAM lp, LRESULT *result) {
       if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && w.role != window_role::popup) {
@@ -249,28 +248,28 @@ private:
     if (opener == nullptr || opener->engine->browser_environment() == nullptr) {
       return;
     }
-    window_spec spec;
-    spec.opened_by_page = true;
-    spec.environment = opener->engine->browser_environment();
+    window_plan plan;
+    plan.opened_by_page = true;
+    plan.environment = opener->engine->browser_environment();
     const HWND from = opener->handle;
     if (place == new_window_place::suite_window) {
-      spec.role = window_role::suite;
-      spec.place = [from](HWND w) { place_cascaded(w, from); };
+      plan.role = window_role::suite;
+      plan.place = [from](HWND w) { place_cascaded(w, from); };
     } else {
       const auto features = request->features();
-      spec.role = window_role::popup;
-      spec.owner = from;
+      plan.role = window_role::popup;
+      plan.owner = from;
       if (features.has_size) {
-        spec.width = std::max(100L, features.width);
-        spec.height = std::max(100L, features.height);
+        plan.width = std::max(100L, features.width);
+        plan.height = std::max(100L, features.height);
       } else {
-        spec.width = 800;
-        spec.height = 600;
+        plan.width = 800;
+        plan.height = 600;
       }
-      spec.place = [from, features](HWND w) { place_popup(w, from, features); };
+      plan.place = [from, features](HWND w) { place_popup(w, from, features); };
     }
     try {
-      window &w = make_window(std::move(spec));
+      window &w = make_window(std::move(plan));
       if (!request->open_in(
               static_cast<ICoreWebView2Controller *>(w.engine->get_browser_controller().value()))) {
         DestroyWindow(w.handle); // the browser would not take it: nothing to show
@@ -294,7 +293,7 @@ private:
 
   window *find(std::uint64_t id) {
     for (auto &w : windows_) {
-      if (w->id == id && w->handle != nullptr && IsWindow(w->handle)) {
+      if (w->id == id && !w->closed) {
         return w.get();
       }
     }
@@ -307,7 +306,7 @@ private:
       return recent;
     }
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-      if ((*it)->role != window_role::popup && find((*it)->id) != nullptr) {
+      if ((*it)->role != window_role::popup && !(*it)->closed) {
         return it->get();
       }
     }
@@ -315,38 +314,28 @@ private:
   }
 
   void forget_closed() {
-    while (closed_count_ > 0) {
-      const auto closed = std::find_if(windows_.begin(), windows_.end(),
-                                       [](const std::unique_ptr<window> &w) { return w->closed; });
-      if (closed == windows_.end()) {
-        closed_count_ = 0;
-        return;
-      }
-      --closed_count_;
-      forget((*closed)->id);
+    const auto closed = [](const std::unique_ptr<window> &w) { return w->closed; };
+    for (auto it = std::find_if(windows_.begin(), windows_.end(), closed); it != windows_.end();
+         it = std::find_if(windows_.begin(), windows_.end(), closed)) {
+      forget(it);
     }
   }
 
   // A window's engine goes; taken out of the list first, as its destruction runs the loop.
-  void forget(std::uint64_t id) {
-    for (auto it = windows_.begin(); it != windows_.end(); ++it) {
-      if ((*it)->id == id) {
-        std::unique_ptr<window> gone = std::move(*it);
-        windows_.erase(it);
-        if (gone->role != window_role::popup) {
-          last_closed_lost_ = gone->engine->browser_lost();
-        }
-        gone.reset();
-        window *other = most_recent();
-        if (last_closed_lost_ && other != nullptr) {
-          // The user's other windows stay; the one that closed is explained now, not at the end.
-          last_closed_lost_ = false;
-          if (MessageBoxW(other->handle, browser_lost_prompt, app_title,
-                          MB_YESNO | MB_ICONWARNING) == IDYES) {
-            open_in_browser(widen(config::start_url));
-          }
-        }
-        return;
+  void forget(std::list<std::unique_ptr<window>>::iterator it) {
+    std::unique_ptr<window> gone = std::move(*it);
+    windows_.erase(it);
+    if (gone->role != window_role::popup) {
+      last_closed_lost_ = gone->engine->browser_lost();
+    }
+    gone.reset();
+    window *other = most_recent();
+    if (last_closed_lost_ && other != nullptr) {
+      // The user's other windows stay; the one that closed is explained now, not at the end.
+      last_closed_lost_ = false;
+      if (MessageBoxW(other->handle, browser_lost_prompt, app_title, MB_YESNO | MB_ICONWARNING) ==
+          IDYES) {
+        open_in_browser(widen(config::start_url));
       }
     }
   }
@@ -356,7 +345,7 @@ private:
   void close_all() {
     tasks_.drop_queued();
     while (!windows_.empty()) {
-      forget(windows_.front()->id);
+      forget(windows_.begin());
     }
   }
 
@@ -366,7 +355,6 @@ private:
   std::list<std::unique_ptr<window>> windows_;
   std::uint64_t last_id_ = 0;
   std::uint64_t recent_id_ = 0;
-  int closed_count_ = 0; // windows closed and not yet forgotten
   bool started_ = false;
   bool last_closed_lost_ = false;
   std::deque<std::pair<handover_kind, std::wstring>> waiting_handovers_;

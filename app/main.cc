@@ -18,6 +18,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zorvel {
@@ -33,14 +34,16 @@ void set_process_dpi_awareness() {
 }
 
 // The program's first argument, when there is one (only the first counts).
-std::wstring first_argument(bool &given) {
+std::optional<std::wstring> first_argument() {
   struct local_free {
     void operator()(LPWSTR *argv) const { LocalFree(argv); }
   };
   int argc = 0;
   const std::unique_ptr<LPWSTR, local_free> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
-  given = argv && argc > 1;
-  return given ? std::wstring(argv.get()[1]) : std::wstring();
+  if (!argv || argc <= 1) {
+    return std::nullopt;
+  }
+  return std::wstring(argv.get()[1]);
 }
 
 // Takes the notification-area icon away when it goes out of scope.
@@ -54,7 +57,8 @@ public:
 
 // Runs the program's windows until the last one is closed. False when the last window closed
 // because its browser failed beyond recovery.
-bool run_application(const std::wstring *argument, browser_data_choice &choice, bool first) {
+bool run_application(const std::optional<std::wstring> &argument, browser_data_choice &choice,
+                     bool first) {
   const tray_icon_cleanup tray_icon_owner; // after the windows, however the run ends
   application app(choice);
   // Only the first program of the session takes over later starts.
@@ -64,7 +68,7 @@ bool run_application(const std::wstring *argument, browser_data_choice &choice, 
         [&app](handover_kind kind, std::wstring text) { app.on_handover(kind, text); });
   }
   // May read a launch file of tens of megabytes.
-  app.open_first(argument != nullptr ? classify_argument(argument->c_str()) : launch_state{});
+  app.open_first(argument ? classify_argument(argument->c_str()) : launch_state{});
   app.run();
   return !app.last_window_lost();
 }
@@ -94,11 +98,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   SetDllDirectoryW(L"");
   set_process_dpi_awareness();
-  bool given = false;
-  const std::wstring argument = first_argument(given);
+  const std::optional<std::wstring> argument = first_argument();
   const instance_lock lock;
-  if (!lock.first() &&
-      hand_over(handover_argument(given ? argument.c_str() : nullptr)) == handover_outcome::taken) {
+  if (!lock.first() && hand_over(handover_argument(argument ? argument->c_str() : nullptr)) ==
+                           handover_outcome::taken) {
     return 0; // the program already running opens it
   }
   if (!webview2_runtime_registered()) {
@@ -108,7 +111,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   browser_data_choice choice = browser_data_choice::try_again;
   try {
-    if (!run_application(given ? &argument : nullptr, choice, lock.first())) {
+    if (!run_application(argument, choice, lock.first())) {
       return offer_browser_after_failures();
     }
   } catch (const webview::exception &e) {

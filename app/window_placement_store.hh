@@ -78,32 +78,38 @@ inline bool restore_window_placement(HWND window) {
   return true;
 }
 
+// The window's size and place when it is neither maximised nor minimised, in screen
+// coordinates; false when the window cannot be read.
+inline bool normal_rect(HWND window, screen_rect &normal) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  RECT now{};
+  if (!IsZoomed(window) && !IsIconic(window) && GetWindowRect(window, &now)) {
+    normal = to_screen_rect(now);
+    return true;
+  }
+  if (!GetWindowPlacement(window, &wp)) {
+    return false;
+  }
+  // The normal rectangle is kept in workspace coordinates: from the primary work area's corner.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  OffsetRect(&wp.rcNormalPosition, work.left, work.top);
+  normal = to_screen_rect(wp.rcNormalPosition);
+  return true;
+}
+
 // Written when the window closes; a minimised window comes back normal.
 inline void save_window_placement(HWND window) {
   const std::wstring path = placement_file();
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (path.empty() || !GetWindowPlacement(window, &wp) ||
+  window_placement p;
+  if (path.empty() || !normal_rect(window, p.normal) ||
       !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
     return;
   }
-  window_placement p;
   p.maximized = IsZoomed(window) != FALSE;
-  RECT now{};
-  if (!p.maximized && !IsIconic(window) && GetWindowRect(window, &now)) {
-    p.normal = to_screen_rect(now);
-  } else {
-    // The normal rectangle is kept in workspace coordinates: from the primary work area's corner.
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    p.normal = to_screen_rect(wp.rcNormalPosition);
-    p.normal.left += work.left;
-    p.normal.right += work.left;
-    p.normal.top += work.top;
-    p.normal.bottom += work.top;
-  }
   p.monitor = to_screen_rect(info.rcMonitor);
   CreateDirectoryW(path.substr(0, path.rfind(L'\\')).c_str(), nullptr);
   const std::string text = format_placement(p);

@@ -59,23 +59,14 @@ inline screen_rect work_area_of(HWND window) {
 // A further window of the program, cascaded from `from` (its normal size and place), maximised
 // when `from` is; centred when `from` is gone.
 inline void place_cascaded(HWND window, HWND from) {
-  WINDOWPLACEMENT wp{};
-  wp.length = sizeof wp;
-  RECT r{};
-  if (from == nullptr || !IsWindow(from) || !GetWindowPlacement(from, &wp) ||
-      !GetWindowRect(from, &r)) {
+  screen_rect r;
+  if (from == nullptr || !IsWindow(from) || !normal_rect(from, r)) {
     place_window(window);
     return;
   }
-  if (IsZoomed(from) || IsIconic(from)) {
-    r = wp.rcNormalPosition; // workspace coordinates: from the primary work area's corner
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    OffsetRect(&r, work.left, work.top);
-  }
   const long step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME) +
                     GetSystemMetrics(SM_CXPADDEDBORDER);
-  const screen_rect next = cascaded_rect(to_screen_rect(r), step, work_area_of(from));
+  const screen_rect next = cascaded_rect(r, step, work_area_of(from));
   SetWindowPos(window, nullptr, next.left, next.top, next.width(), next.height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
   if (IsZoomed(from)) {

@@ -41,7 +41,9 @@ namespace {
 
 using namespace e2e;
 
-const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
+using expected::editor_page;
+using expected::start_url;
+
 const std::string post_function =
     "function(message) {\n  return window.chrome.webview.postMessage(message);\n}";
 const std::string bind_script =
@@ -306,8 +308,6 @@ std::string call_rule_from(int delay_ms, const std::string &source, const std::s
   return "on=Navigate#1 +" + std::to_string(delay_ms) + " web_message_from " + source +
          " {\"id\":\"" + id + "\",\"method\":\"" + method + "\",\"params\":" + params + "}\n";
 }
-
-const std::string editor_page = "https://zo-office.zorvel.net/en/suite/doc?id=7";
 
 // ---------------------------------------------------------------------------------------------
 // The fixture: one folder per test holding the application, the double and their files.
@@ -1412,6 +1412,19 @@ TEST_F(App, HundredThousandPageCallsAreAllAnswered) {
 // Windows that pages open: suite documents in windows of the program, popups owned by their
 // opener, other addresses in the default browser.
 
+// Where the suite's page scripts were added to a web view, as indexes of log lines.
+std::vector<long> page_script_lines(const std::vector<log_line> &lines) {
+  const std::string page_script = filled_asset("native_bootstrap.js");
+  std::vector<long> found;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (!lines[i].callback && lines[i].name == "AddScriptToExecuteOnDocumentCreated" &&
+        lines[i].fields(2)[1].rfind(page_script, 0) == 0) {
+      found.push_back(static_cast<long>(i));
+    }
+  }
+  return found;
+}
+
 // The root window of the web view that a "-> NewWindowOpened HWND URI" line names.
 HWND opened_window(const std::string &callback_rest) {
   const auto hwnd = static_cast<std::uintptr_t>(std::stoull(callback_rest, nullptr, 16));
@@ -1448,14 +1461,7 @@ TEST_F(App, ASuiteDocumentOpensInAWindowOfTheProgramWithItsServices) {
   EXPECT_TRUE(eventually([&] { return !IsWindow(second); }, 10000));
   lines = log();
   // The new window's page scripts were in place before its web view was handed to the page.
-  const std::string page_script = filled_asset("native_bootstrap.js");
-  std::vector<long> script_lines;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (!lines[i].callback && lines[i].name == "AddScriptToExecuteOnDocumentCreated" &&
-        lines[i].fields(2)[1].rfind(page_script, 0) == 0) {
-      script_lines.push_back(static_cast<long>(i));
-    }
-  }
+  const std::vector<long> script_lines = page_script_lines(lines);
   // One browser environment for both windows: the second asked the first's for its controller.
   EXPECT_EQ(calls_named(lines, "CreateCoreWebView2EnvironmentWithOptions").size(), 1u);
   EXPECT_EQ(calls_named(lines, "CreateCoreWebView2Controller").size(), 2u);
@@ -1504,12 +1510,7 @@ TEST_F(App, APopupIsOwnedByItsOpenerWithoutServicesAndClosesWithIt) {
       << "the popup's title follows its page";
   EXPECT_EQ(replies(lines).count("p1"), 0u) << "a popup has no services";
   // The popups have none of the suite's page scripts either.
-  const std::string page_script = filled_asset("native_bootstrap.js");
-  int page_scripts = 0;
-  for (const auto &l : calls_named(lines, "AddScriptToExecuteOnDocumentCreated")) {
-    page_scripts += l.fields(2)[1].rfind(page_script, 0) == 0 ? 1 : 0;
-  }
-  EXPECT_EQ(page_scripts, 1);
+  EXPECT_EQ(page_script_lines(lines).size(), 1u);
   // Closing the opener closes its popup, and the program ends.
   EXPECT_EQ(close(*app, first), 0);
   EXPECT_FALSE(IsWindow(share));

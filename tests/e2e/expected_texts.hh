@@ -1,9 +1,16 @@
-// The application's titles and prompt texts as a user must see them, written out here so that
-// the end-to-end tests check the program against them rather than against its own constants.
+// The application's start address, titles and prompt texts as a user must see them, written out
+// here so that the end-to-end tests check the program against them rather than against its own
+// constants.
 #ifndef TESTS_E2E_EXPECTED_TEXTS_HH
 #define TESTS_E2E_EXPECTED_TEXTS_HH
 
+#include <string>
+
 namespace expected {
+
+inline const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
+// An editor page of the suite's main site: the launch file goes to it.
+inline const std::string editor_page = "https://zo-office.zorvel.net/en/suite/doc?id=7";
 
 constexpr const wchar_t *app_title =
     L"\u0632\u0648\u0631\u0641\u0644 \u0623\u0648\u0641\u064A\u0633"

@@ -15,7 +15,7 @@ namespace {
 using namespace e2e;
 
 const std::string download_url = "https://go.microsoft.com/fwlink/p/?LinkId=2124703";
-const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
+using expected::start_url;
 
 class Prompts : public testing::Test {
 protected:

@@ -7,6 +7,7 @@
 // and starts that copy twice, as Explorer or a mail's link would. The double logs the calls of
 // the process that loads it.
 #include "e2e_support.hh"
+#include "expected_texts.hh"
 #include "process_driver.hh"
 
 #include <windows.h>
@@ -31,8 +32,8 @@ namespace {
 
 using namespace e2e;
 
-const std::string start_url = "https://zo-desk-app.zorvel.net/app/?platform=desktop";
-const std::string editor_page = "https://zo-office.zorvel.net/en/suite/doc?id=7";
+using expected::editor_page;
+using expected::start_url;
 
 // What the log holds after NAME and one space, for every call NAME, in order (texts without
 // escapes: the addresses here have no backslash, control character or space).

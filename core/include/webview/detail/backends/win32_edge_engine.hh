@@ -546,14 +546,14 @@ private:
               on_navigation_starting_event(args);
             }));
     browser->add_NavigationStarting(navigation_starting_handler.get(), &token);
-    new_window_handler_ = com_ref<webview2_new_window_requested_handler>::adopt(
+    new_window_requested_handler = com_ref<webview2_new_window_requested_handler>::adopt(
         new webview2_new_window_requested_handler(
             [this](ICoreWebView2 *, ICoreWebView2NewWindowRequestedEventArgs *args) {
               if (new_window && args != nullptr) {
                 new_window(std::make_shared<webview2_new_window_request>(args));
               }
             }));
-    browser->add_NewWindowRequested(new_window_handler_.get(), &token);
+    browser->add_NewWindowRequested(new_window_requested_handler.get(), &token);
     close_request_handler = com_ref<webview2_window_close_requested_handler>::adopt(
         new webview2_window_close_requested_handler([this](ICoreWebView2 *, IUnknown *) {
           if (close_requested) {
@@ -839,36 +839,22 @@ private:
   // Destruction ------------------------------------------------------------------------------
   // The handlers are disconnected first: the browser may still hold them and call them later.
   void release_browser() {
-    if (com_handler) {
-      com_handler->disconnect();
-    }
-    if (process_failed_handler) {
-      process_failed_handler->disconnect();
-    }
-    if (script_dialog_handler) {
-      script_dialog_handler->disconnect();
-    }
-    if (navigation_handler) {
-      navigation_handler->disconnect();
-    }
-    if (navigation_starting_handler) {
-      navigation_starting_handler->disconnect();
-    }
-    if (new_window_handler_) {
-      new_window_handler_->disconnect();
-    }
-    if (close_request_handler) {
-      close_request_handler->disconnect();
-    }
-    com_handler.reset();
-    process_failed_handler.reset();
-    script_dialog_handler.reset();
-    navigation_handler.reset();
-    navigation_starting_handler.reset();
-    new_window_handler_.reset();
-    close_request_handler.reset();
+    let_go(com_handler, process_failed_handler, script_dialog_handler, navigation_handler,
+           navigation_starting_handler, new_window_requested_handler, close_request_handler);
     browser.reset();
     controller.reset();
+  }
+
+  // Each handler is disconnected, then released.
+  template <typename... Handlers> static void let_go(Handlers &...handlers) {
+    (
+        [](auto &handler) {
+          if (handler) {
+            handler->disconnect();
+          }
+        }(handlers),
+        ...);
+    (handlers.reset(), ...);
   }
 
   // From here on destroying the windows runs no engine handling (no WM_DESTROY bookkeeping).
@@ -960,7 +946,7 @@ private:
   com_ref<webview2_script_dialog_handler> script_dialog_handler;
   com_ref<webview2_navigation_completed_handler> navigation_handler;
   com_ref<webview2_navigation_starting_handler> navigation_starting_handler;
-  com_ref<webview2_new_window_requested_handler> new_window_handler_;
+  com_ref<webview2_new_window_requested_handler> new_window_requested_handler;
   com_ref<webview2_window_close_requested_handler> close_request_handler;
   std::function<void()> browser_created;
   std::function<bool(UINT, WPARAM, LPARAM, LRESULT *)> main_window_hook;
